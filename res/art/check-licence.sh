@@ -36,6 +36,7 @@ cp "$licence" "$work/licence.txt"
 # (printf format, so \r \n \t \\ and %% are printf escapes here).
 make_cases() {
     while IFS='|' read -r name text; do
+        # shellcheck disable=SC2059 # the table is written in printf escapes
         printf "$text" > "$work/$name.txt"
         echo "$name"
     done <<'EOF'
