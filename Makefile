@@ -1,0 +1,34 @@
+# Set-up, build, run and test on a Debian 12 machine (as root for the installs).
+# build/ is the product (32-bit), build/x64 its 64-bit twin with the tests, build/host the
+# tools that run on this machine while building.
+BUILD := build
+HOST := $(BUILD)/host
+TESTS := $(BUILD)/x64
+PRODUCT := -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DHOST_TOOLS_DIR=$(abspath $(HOST))
+TWIN := -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake -DPRODUCT_DIR=$(abspath $(BUILD))
+
+.PHONY: all deps build run test bench clean
+all: build
+
+deps:
+	@tools/install-deps.sh
+
+build: deps
+	@cmake -S tools -B $(HOST) -DCMAKE_BUILD_TYPE=Release >/dev/null
+	@cmake --build $(HOST) -j2 >/dev/null
+	@cmake -S . -B $(BUILD) $(PRODUCT) >/dev/null
+	@cmake --build $(BUILD) -j2 -- --no-print-directory
+	@cmake -S . -B $(TESTS) $(TWIN) >/dev/null
+	@cmake --build $(TESTS) -j2 -- --no-print-directory
+
+run: build
+	@tests/walk.sh $(BUILD)
+
+test: build
+	@ctest --test-dir $(TESTS) --output-on-failure -j2
+
+bench: build
+	@tools/bench.sh $(BUILD)
+
+clean:
+	rm -rf $(BUILD)

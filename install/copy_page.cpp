@@ -1,0 +1,7 @@
+#include "install.h"
+
+// Placeholder until the copy page lands.
+int ShowCopyPage(HWND)
+{
+    return 0;
+}

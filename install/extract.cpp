@@ -1,0 +1,6 @@
+#include "install.h"
+
+// Placeholder until the extraction engine lands.
+void ExpandNextPayload()
+{
+}

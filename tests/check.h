@@ -1,0 +1,36 @@
+// One-line checks in the style "ok(condition, what was expected, what came)".
+#ifndef QUILLMERE_CHECK_H
+#define QUILLMERE_CHECK_H
+
+#include <stdarg.h>
+#include <stdio.h>
+
+inline int g_passed;
+inline int g_failed;
+
+inline void ok_at(const char *file, int line, bool condition, const char *format, ...)
+{
+    if (condition) {
+        ++g_passed;
+        return;
+    }
+    ++g_failed;
+    va_list args;
+    va_start(args, format);
+    printf("%s:%d: ", file, line);
+    vprintf(format, args);
+    printf("\n");
+    fflush(stdout);
+    va_end(args);
+}
+
+#define ok(condition, ...) ok_at(__FILE__, __LINE__, (condition), __VA_ARGS__)
+
+// The closing line CTest's log shows; the exit status is what counts.
+inline int check_summary()
+{
+    printf("%d passed, %d failed\n", g_passed, g_failed);
+    return g_failed == 0 && g_passed > 0 ? 0 : 1;
+}
+
+#endif

@@ -1,0 +1,300 @@
+#include "driver.h"
+#include <string.h>
+
+std::string g_setupPath;
+std::string g_extraArgument;
+static PROCESS_INFORMATION g_setup;
+
+struct Scenario {
+    const char *name;
+    ScenarioBody body;
+};
+static Scenario g_scenarios[64];
+static int g_scenarioCount;
+
+ScenarioEntry::ScenarioEntry(const char *name, ScenarioBody body)
+{
+    if (g_scenarioCount < 64)
+        g_scenarios[g_scenarioCount++] = {name, body};
+}
+
+bool StartSetup(const char *currentDir)
+{
+    STARTUPINFOA startup;
+    ZeroMemory(&startup, sizeof startup);
+    startup.cb = sizeof startup;
+    std::string command = "\"" + g_setupPath + "\"";
+    std::string buffer = command;
+    if (!CreateProcessA(g_setupPath.c_str(), &buffer[0], NULL, NULL, FALSE, 0, NULL, currentDir,
+                        &startup, &g_setup)) {
+        ok(false, "could not start %s in %s (error %lu)", g_setupPath.c_str(), currentDir,
+           GetLastError());
+        return false;
+    }
+    return true;
+}
+
+DWORD SetupProcessId()
+{
+    return g_setup.dwProcessId;
+}
+
+DWORD WaitSetupExit(DWORD ms)
+{
+    if (!g_setup.hProcess)
+        return STILL_ACTIVE;
+    WaitForSingleObject(g_setup.hProcess, ms);
+    DWORD code = STILL_ACTIVE;
+    GetExitCodeProcess(g_setup.hProcess, &code);
+    return code;
+}
+
+void KillSetup()
+{
+    if (!g_setup.hProcess)
+        return;
+    if (WaitSetupExit(0) == STILL_ACTIVE) {
+        TerminateProcess(g_setup.hProcess, 99);
+        WaitForSingleObject(g_setup.hProcess, WAIT_MS);
+    }
+    CloseHandle(g_setup.hProcess);
+    CloseHandle(g_setup.hThread);
+    ZeroMemory(&g_setup, sizeof g_setup);
+}
+
+struct Search {
+    WindowTest test;
+    void *context;
+    HWND found;
+};
+
+static BOOL CALLBACK VisitWindow(HWND window, LPARAM lParam)
+{
+    Search *search = (Search *)lParam;
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    if (pid != g_setup.dwProcessId || !IsWindowVisible(window))
+        return TRUE;
+    if (search->test(window, search->context)) {
+        search->found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+HWND WaitForWindow(WindowTest test, void *context, DWORD ms)
+{
+    DWORD start = GetTickCount();
+    for (;;) {
+        Search search = {test, context, NULL};
+        EnumWindows(VisitWindow, (LPARAM)&search);
+        if (search.found)
+            return search.found;
+        if (GetTickCount() - start >= ms || WaitSetupExit(0) != STILL_ACTIVE)
+            return NULL;
+        Sleep(20);
+    }
+}
+
+std::string ClassName(HWND window)
+{
+    char name[256] = "";
+    GetClassNameA(window, name, sizeof name);
+    return name;
+}
+
+std::string WindowText(HWND window)
+{
+    DWORD_PTR length = 0;
+    if (!SendMessageTimeoutA(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, WAIT_MS, &length))
+        return "";
+    std::string text(length + 1, '\0');
+    DWORD_PTR copied = 0;
+    SendMessageTimeoutA(window, WM_GETTEXT, length + 1, (LPARAM)&text[0], SMTO_ABORTIFHUNG,
+                        WAIT_MS, &copied);
+    text.resize(copied);
+    return text;
+}
+
+std::string ControlText(HWND dialog, int id)
+{
+    HWND control = GetDlgItem(dialog, id);
+    return control ? WindowText(control) : "";
+}
+
+static bool IsMainWindow(HWND window, void *)
+{
+    return ClassName(window) == "SETUP";
+}
+
+HWND WaitMainWindow()
+{
+    return WaitForWindow(IsMainWindow, NULL);
+}
+
+struct ControlWanted {
+    int id;
+    const char *text;
+};
+
+static bool HasControl(HWND window, void *context)
+{
+    ControlWanted *wanted = (ControlWanted *)context;
+    HWND control = GetDlgItem(window, wanted->id);
+    return ClassName(window) == "#32770" && control && WindowText(control) == wanted->text;
+}
+
+HWND WaitDialogWithControl(int id, const char *text, DWORD ms)
+{
+    ControlWanted wanted = {id, text};
+    return WaitForWindow(HasControl, &wanted, ms);
+}
+
+static bool IsMessageBoxOf(HWND window, void *owner)
+{
+    if (ClassName(window) != "#32770" || !GetDlgItem(window, 0xFFFF))
+        return false;
+    return !owner || GetWindow(window, GW_OWNER) == (HWND)owner;
+}
+
+HWND WaitMessageBox(HWND owner, DWORD ms)
+{
+    return WaitForWindow(IsMessageBoxOf, owner, ms);
+}
+
+bool NoMessageBoxFor(DWORD ms)
+{
+    return WaitMessageBox(NULL, ms) == NULL;
+}
+
+bool WaitWindowGone(HWND window, DWORD ms)
+{
+    DWORD start = GetTickCount();
+    while (IsWindow(window) && IsWindowVisible(window)) {
+        if (GetTickCount() - start >= ms)
+            return false;
+        Sleep(20);
+    }
+    return true;
+}
+
+void PressButton(HWND dialog, int id)
+{
+    HWND button = GetDlgItem(dialog, id);
+    ok(button && IsWindowEnabled(button), "button %d is there and enabled", id);
+    if (button)
+        PostMessageA(button, BM_CLICK, 0, 0);
+}
+
+bool AnswerMessageBox(HWND owner, const char *text, const char *caption, int button, int line)
+{
+    HWND box = WaitMessageBox(owner);
+    ok_at(__FILE__, line, box != NULL, "expected a message box \"%s\"", text);
+    if (!box)
+        return false;
+    std::string shown = ControlText(box, 0xFFFF);
+    std::string title = WindowText(box);
+    ok_at(__FILE__, line, shown == text, "message: expected \"%s\", got \"%s\"", text,
+          shown.c_str());
+    if (caption)
+        ok_at(__FILE__, line, title == caption, "caption: expected \"%s\", got \"%s\"", caption,
+              title.c_str());
+    PressButton(box, button);
+    WaitWindowGone(box);
+    return true;
+}
+
+void Settle(HWND window)
+{
+    DWORD_PTR result;
+    SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, WAIT_MS, &result);
+    Sleep(50);
+    SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, WAIT_MS, &result);
+}
+
+Screenshot CaptureScreen()
+{
+    Screenshot shot;
+    shot.width = GetSystemMetrics(SM_CXSCREEN);
+    shot.height = GetSystemMetrics(SM_CYSCREEN);
+    BITMAPINFO info;
+    ZeroMemory(&info, sizeof info);
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = shot.width;
+    info.bmiHeader.biHeight = -shot.height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    HDC screen = GetDC(NULL);
+    HDC memory = CreateCompatibleDC(screen);
+    void *bits = NULL;
+    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, NULL, 0);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, shot.width, shot.height, screen, 0, 0, SRCCOPY);
+    SelectObject(memory, old);
+    shot.pixels = new DWORD[shot.width * shot.height];
+    memcpy(shot.pixels, bits, shot.width * shot.height * 4);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(NULL, screen);
+    return shot;
+}
+
+void FreeScreenshot(Screenshot *shot)
+{
+    delete[] shot->pixels;
+    shot->pixels = NULL;
+}
+
+DWORD ScreenPixel(const Screenshot *shot, int x, int y)
+{
+    if (x < 0 || y < 0 || x >= shot->width || y >= shot->height)
+        return 0xFFFFFFFF;
+    return shot->pixels[y * shot->width + x] & 0xFFFFFF;
+}
+
+bool SaveScreenshotBmp(const Screenshot *shot, const char *path)
+{
+    BITMAPFILEHEADER file;
+    BITMAPINFOHEADER header;
+    DWORD imageSize = shot->width * shot->height * 4;
+    ZeroMemory(&file, sizeof file);
+    ZeroMemory(&header, sizeof header);
+    file.bfType = 0x4D42;
+    file.bfOffBits = sizeof file + sizeof header;
+    file.bfSize = file.bfOffBits + imageSize;
+    header.biSize = sizeof header;
+    header.biWidth = shot->width;
+    header.biHeight = -shot->height;
+    header.biPlanes = 1;
+    header.biBitCount = 32;
+    header.biSizeImage = imageSize;
+    HANDLE out = CreateFileA(path, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);
+    if (out == INVALID_HANDLE_VALUE)
+        return false;
+    DWORD written;
+    bool done = WriteFile(out, &file, sizeof file, &written, NULL) &&
+                WriteFile(out, &header, sizeof header, &written, NULL) &&
+                WriteFile(out, shot->pixels, imageSize, &written, NULL) && written == imageSize;
+    CloseHandle(out);
+    return done;
+}
+
+int main(int argc, char **argv)
+{
+    if (argc < 3) {
+        printf("usage: driver SCENARIO SETUP_EXE\n");
+        return 2;
+    }
+    g_setupPath = argv[2];
+    if (argc > 3)
+        g_extraArgument = argv[3];
+    for (int i = 0; i < g_scenarioCount; ++i) {
+        if (strcmp(g_scenarios[i].name, argv[1]) == 0) {
+            g_scenarios[i].body();
+            KillSetup();
+            return check_summary();
+        }
+    }
+    printf("no scenario %s\n", argv[1]);
+    return 2;
+}

@@ -1,0 +1,66 @@
+// Drives setup.exe from a second process as a person would: finds its windows,
+// reads their texts, presses buttons, answers message boxes, reads the screen.
+#ifndef QUILLMERE_DRIVER_H
+#define QUILLMERE_DRIVER_H
+
+#include <windows.h>
+#include <string>
+#include "../check.h"
+#include "ids.h"
+
+#define WAIT_MS 15000 // every wait gives up after this long
+
+// Scenarios register themselves; the driver runs the one named on its command line.
+typedef void (*ScenarioBody)();
+struct ScenarioEntry {
+    ScenarioEntry(const char *name, ScenarioBody body);
+};
+#define SCENARIO(name)                                                                      \
+    static void scenario_##name();                                                         \
+    static ScenarioEntry entry_##name(#name, scenario_##name);                             \
+    static void scenario_##name()
+
+// The program under test and any further arguments, from the driver's command line.
+extern std::string g_setupPath;
+extern std::string g_extraArgument;
+
+// Process
+bool StartSetup(const char *currentDir = "C:\\");
+DWORD SetupProcessId();
+// Waits for the program to end; returns its exit code, or STILL_ACTIVE after the time-out.
+DWORD WaitSetupExit(DWORD ms = WAIT_MS);
+void KillSetup();
+
+// Windows
+typedef bool (*WindowTest)(HWND window, void *context);
+HWND WaitForWindow(WindowTest test, void *context, DWORD ms = WAIT_MS);
+HWND WaitMainWindow();
+// A visible dialog of the program that has a control with this id and text.
+HWND WaitDialogWithControl(int id, const char *text, DWORD ms = WAIT_MS);
+// The message box owned by owner (any owner of the program when NULL).
+HWND WaitMessageBox(HWND owner, DWORD ms = WAIT_MS);
+bool NoMessageBoxFor(DWORD ms);
+bool WaitWindowGone(HWND window, DWORD ms = WAIT_MS);
+std::string WindowText(HWND window);
+std::string ControlText(HWND dialog, int id);
+std::string ClassName(HWND window);
+void PressButton(HWND dialog, int id);
+// Checks a message box's text and caption, then presses a button; returns false if none came.
+bool AnswerMessageBox(HWND owner, const char *text, const char *caption, int button,
+                      int line);
+#define ANSWER(owner, text, caption, button) AnswerMessageBox(owner, text, caption, button, __LINE__)
+// Waits until the program has handled everything sent so far.
+void Settle(HWND window);
+
+// Screen
+struct Screenshot {
+    int width;
+    int height;
+    DWORD *pixels; // 0x00RRGGBB, top row first
+};
+Screenshot CaptureScreen();
+void FreeScreenshot(Screenshot *shot);
+DWORD ScreenPixel(const Screenshot *shot, int x, int y);
+bool SaveScreenshotBmp(const Screenshot *shot, const char *path);
+
+#endif

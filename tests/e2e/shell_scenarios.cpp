@@ -1,0 +1,186 @@
+// The main window, the backdrop and the closing steps.
+#include "driver.h"
+
+static HWND StartAndFindMain()
+{
+    if (!StartSetup())
+        return NULL;
+    HWND main = WaitMainWindow();
+    ok(main != NULL, "the main window appears");
+    if (main)
+        Settle(main);
+    return main;
+}
+
+static void ExpectExitZero(const char *how)
+{
+    DWORD code = WaitSetupExit();
+    ok(code == 0, "%s: expected exit code 0, got %lu", how, code);
+}
+
+SCENARIO(main_window)
+{
+    HWND main = StartAndFindMain();
+    if (!main)
+        return;
+    ok(WindowText(main) == "SETUP", "title: expected SETUP, got %s", WindowText(main).c_str());
+    LONG style = GetWindowLongA(main, GWL_STYLE);
+    ok((style & WS_SYSMENU) && (style & WS_MINIMIZEBOX) && (style & WS_CAPTION) == WS_CAPTION &&
+           (style & WS_POPUP),
+       "a captioned pop-up with system menu and minimise box, style %08lx", style);
+    RECT rect;
+    GetWindowRect(main, &rect);
+    int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
+    ok(rect.left == 0 && rect.top == 0 && rect.right == width && rect.bottom == height,
+       "covers the %dx%d screen, got %ld,%ld-%ld,%ld", width, height, rect.left, rect.top,
+       rect.right, rect.bottom);
+    PostMessageA(main, WM_COMMAND, ID_MAIN_CLOSE, 0);
+    ExpectExitZero("the close command");
+}
+
+// Blue level of the backdrop at a screen row, computed from the picture's own rule.
+static BYTE ExpectedBlue(int bitmapRowFromTop, int height)
+{
+    int rowFromBottom = height - 1 - bitmapRowFromTop;
+    return (BYTE)(255 - rowFromBottom / (height / 255 + 1));
+}
+
+static void CheckGradient()
+{
+    HWND main = StartAndFindMain();
+    if (!main)
+        return;
+    POINT origin = {0, 0};
+    ClientToScreen(main, &origin);
+    RECT client;
+    GetClientRect(main, &client);
+    Screenshot shot = CaptureScreen();
+    // The picture is as tall as the screen and drawn from the client's top: the rows
+    // below the client area (title bar and frame take their place) are not shown.
+    int x = shot.width - 10; // right of the title, clear of the centred pages
+    int wrong = 0, firstWrong = -1;
+    for (int y = 0; y < client.bottom; ++y) {
+        DWORD expected = ExpectedBlue(y, shot.height);
+        if (ScreenPixel(&shot, x, origin.y + y) != expected && wrong++ == 0)
+            firstWrong = y;
+    }
+    ok(client.bottom > shot.height / 2 && wrong == 0,
+       "%dx%d: %d of %ld rows off the gradient, first at %d (got %06lx)", shot.width,
+       shot.height, wrong, client.bottom, firstWrong,
+       ScreenPixel(&shot, x, origin.y + firstWrong));
+    FreeScreenshot(&shot);
+    PostMessageA(main, WM_COMMAND, ID_MAIN_CLOSE, 0);
+    ExpectExitZero("the close command");
+}
+
+SCENARIO(backdrop_gradient_at_1024x768)
+{
+    CheckGradient();
+}
+
+SCENARIO(backdrop_gradient_at_800x600)
+{
+    CheckGradient();
+}
+
+struct TitlePixels {
+    int dark;
+    int bright;
+};
+
+// Counts title pixels in the top-left area of the client: the dark shadow and the bright copy.
+static TitlePixels CountTitle(const Screenshot *shot, POINT origin)
+{
+    TitlePixels count = {0, 0};
+    for (int y = 0; y < 70; ++y) {
+        for (int x = 0; x < 600; ++x) {
+            DWORD pixel = ScreenPixel(shot, origin.x + x, origin.y + y);
+            count.dark += pixel == 0x80;
+            count.bright += pixel == 0xFF;
+        }
+    }
+    return count;
+}
+
+static bool SameArea(const Screenshot *a, const Screenshot *b, POINT origin)
+{
+    for (int y = 0; y < 70; ++y)
+        for (int x = 0; x < 600; ++x)
+            if (ScreenPixel(a, origin.x + x, origin.y + y) !=
+                ScreenPixel(b, origin.x + x, origin.y + y))
+                return false;
+    return true;
+}
+
+SCENARIO(backdrop_title)
+{
+    HWND main = StartAndFindMain();
+    if (!main)
+        return;
+    POINT origin = {0, 0};
+    ClientToScreen(main, &origin);
+    Screenshot before = CaptureScreen();
+    TitlePixels title = CountTitle(&before, origin);
+    ok(title.dark > 200 && title.bright > 200,
+       "the title's shadow (%d dark pixels) and bright copy (%d) are drawn", title.dark,
+       title.bright);
+    // The row the title sits on is otherwise far darker than either copy.
+    ok(ScreenPixel(&before, origin.x + 590, origin.y + 30) < 0x80, "no title at the far right");
+
+    RedrawWindow(main, NULL, NULL, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+    Settle(main);
+    Screenshot after = CaptureScreen();
+    ok(SameArea(&before, &after, origin), "a repaint shows the title exactly as before");
+    FreeScreenshot(&before);
+    FreeScreenshot(&after);
+    PostMessageA(main, WM_COMMAND, ID_MAIN_CLOSE, 0);
+    ExpectExitZero("the close command");
+}
+
+struct ClosingCase {
+    UINT step;
+    const char *text;
+    const char *caption;
+};
+
+static const ClosingCase g_closingCases[] = {
+    {ID_STEP_DONE, "Quillmere was successfully installed", "Setup"},
+    {ID_STEP_ERROR,
+     "An error was ocured.\nYou can send me an email on: support@quillmere.example.com\nwith "
+     "your error message for a instruction how to setup this progam",
+     "Setup error"},
+    {ID_STEP_CANCELLED, "Program will exit", "Setup canceled"},
+};
+
+SCENARIO(closing_steps)
+{
+    for (unsigned i = 0; i < sizeof g_closingCases / sizeof g_closingCases[0]; ++i) {
+        const ClosingCase *c = &g_closingCases[i];
+        HWND main = StartAndFindMain();
+        if (!main)
+            return;
+        PostMessageA(main, WM_TIMER, c->step, 0);
+        HWND box = WaitMessageBox(main);
+        ok(box != NULL, "step %u shows a box owned by the main window", c->step);
+        ok(WaitSetupExit(300) == STILL_ACTIVE, "step %u: still running while its box is up",
+           c->step);
+        ANSWER(main, c->text, c->caption, IDOK);
+        ExpectExitZero(c->caption);
+        KillSetup();
+    }
+}
+
+SCENARIO(unknown_steps)
+{
+    HWND main = StartAndFindMain();
+    if (!main)
+        return;
+    static const UINT ids[] = {0, 499, 507, 1000};
+    for (unsigned i = 0; i < sizeof ids / sizeof ids[0]; ++i)
+        PostMessageA(main, WM_TIMER, ids[i], 0);
+    Settle(main);
+    ok(NoMessageBoxFor(500), "unknown timer ids show nothing");
+    ok(IsWindowVisible(main) && WaitSetupExit(0) == STILL_ACTIVE, "the program goes on");
+    PostMessageA(main, WM_COMMAND, ID_MAIN_CLOSE, 0);
+    ExpectExitZero("the close command");
+}

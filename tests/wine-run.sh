@@ -1,0 +1,52 @@
+#!/bin/bash
+# Runs one Windows program in a fresh copy of the test prefix, on a private Xvfb,
+# and ends every process it started, whatever happens.
+# Usage: wine-run.sh [--screen WxH] [--keep DIR] -- PROGRAM [ARGS...]
+# Arguments of the form @unix-path are handed over as Windows paths.
+set -u
+screen=1024x768
+keep=
+while [ $# -gt 0 ]; do
+    case $1 in
+        --screen) screen=$2; shift 2 ;;
+        --keep) keep=$2; shift 2 ;;
+        --) shift; break ;;
+        *) echo "wine-run.sh: unknown option $1" >&2; exit 2 ;;
+    esac
+done
+template=${QM_WINE_TEMPLATE:?QM_WINE_TEMPLATE names the prepared prefix}
+here=$(cd "$(dirname "$0")" && pwd)
+"$here/make-prefix.sh" "$template" >/dev/null || exit 1
+
+scratch=$(mktemp -d "$(dirname "$template")/run.XXXXXX")
+xvfb_pid=
+cleanup() {
+    WINEPREFIX=$scratch/prefix wineserver -k 2>/dev/null
+    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null
+    if [ -n "$keep" ]; then rm -rf "$keep"; mv "$scratch" "$keep"; else rm -rf "$scratch"; fi
+}
+trap cleanup EXIT
+trap 'exit 130' INT TERM
+
+cp -a --reflink=auto "$template" "$scratch/prefix"
+mkdir -p "$scratch/home"
+exec 8>"$scratch/display"
+Xvfb -displayfd 8 -screen 0 "${screen}x24" -nolisten tcp -noreset >/dev/null 2>&1 &
+xvfb_pid=$!
+for _ in $(seq 100); do [ -s "$scratch/display" ] && break; sleep 0.05; done
+display=$(cat "$scratch/display")
+[ -n "$display" ] || { echo "wine-run.sh: Xvfb did not start" >&2; exit 1; }
+
+export WINEPREFIX=$scratch/prefix HOME=$scratch/home DISPLAY=:$display WINEDEBUG=-all
+export WINEDLLOVERRIDES="winemenubuilder.exe=d;mscoree=;mshtml="
+export QM_SCRATCH=$scratch
+args=()
+for arg in "$@"; do
+    case $arg in
+        @*) path=$(realpath -m "${arg#@}"); args+=("Z:${path//\//\\}") ;;
+        *) args+=("$arg") ;;
+    esac
+done
+# The 64-bit loader starts everything; 32-bit programs get their own loader from it.
+wineserver -p
+/usr/lib/wine/wine64 "${args[@]}"
