@@ -1,0 +1,308 @@
+#include "pages.h"
+#include <commctrl.h>
+
+char g_drives[DRIVE_SLOTS][DRIVE_CHARS];
+int g_driveCount;
+int g_driveIndex;
+char g_baseDir[PATH_CHARS];
+char g_dirName[DIR_NAME_CHARS];
+DWORD g_freeKB;
+char g_textBuf[PATH_CHARS];
+int g_lastItem;
+int g_imageFolder, g_imageParent, g_imageNew;
+
+static LONG g_editGuard;
+static HWND g_browserEdit, g_browserList, g_browserDrives;
+
+#define PARENT_ENTRY_TEXT "........"
+#define PREFERRED_BASE "C:\\Program files"
+#define FREE_SPACE_FORMAT " Available: %lu KB, Required: %d KB"
+#define SHORTCUT_PARENT_MIN 21
+#define ROOT_LENGTH 3 // "C:\"
+
+void ReadDriveTable(const char *strings, int size)
+{
+    g_driveCount = 0;
+    int length = 0;
+    for (int i = 0; i < size && g_driveCount < DRIVE_SLOTS; ++i) {
+        char *entry = g_drives[g_driveCount];
+        if (strings[i] != '\0') {
+            if (length < DRIVE_CHARS - 1)
+                entry[length++] = strings[i];
+            continue;
+        }
+        entry[length] = '\0';
+        CharUpperA(entry);
+        if (entry[0] == g_startDir[0])
+            g_driveIndex = g_driveCount;
+        ++g_driveCount;
+        length = 0;
+        if (i + 1 >= size || strings[i + 1] == '\0')
+            break;
+    }
+}
+
+void ChooseDefaultDrive()
+{
+    for (int i = 0; i < g_driveCount; ++i) {
+        if (g_drives[i][0] != 'C')
+            continue;
+        g_driveIndex = i;
+        CopyText(g_baseDir, PATH_CHARS, PREFERRED_BASE);
+        if (!SetCurrentDirectoryA(g_baseDir))
+            CopyText(g_baseDir, PATH_CHARS, g_drives[i]);
+        return;
+    }
+}
+
+void ScanDrives()
+{
+    char strings[DRIVE_STRINGS_BYTES];
+    ZeroMemory(strings, sizeof strings);
+    GetLogicalDriveStringsA(sizeof strings - 1, strings);
+    CharUpperA(g_startDir);
+    ReadDriveTable(strings, sizeof strings);
+    ChooseDefaultDrive();
+    UpdateFreeSpace(g_driveIndex);
+}
+
+DWORD FreeKilobytes(DWORD sectorsPerCluster, DWORD bytesPerSector, DWORD freeClusters)
+{
+    ULONGLONG units = (ULONGLONG)sectorsPerCluster * bytesPerSector * freeClusters / 1000;
+    return units > 0xFFFFFFFFu ? 0xFFFFFFFFu : (DWORD)units;
+}
+
+// A drive whose free space cannot be read counts as having none.
+void UpdateFreeSpace(int drive)
+{
+    DWORD sectorsPerCluster, bytesPerSector, freeClusters, totalClusters;
+    if (drive < 0 || drive >= g_driveCount ||
+        !GetDiskFreeSpaceA(g_drives[drive], &sectorsPerCluster, &bytesPerSector, &freeClusters,
+                           &totalClusters)) {
+        g_freeKB = 0;
+        return;
+    }
+    g_freeKB = FreeKilobytes(sectorsPerCluster, bytesPerSector, freeClusters);
+}
+
+BOOL HasParentEntry(int length, BrowseMode mode)
+{
+    return mode == BROWSE_SHORTCUT ? length > SHORTCUT_PARENT_MIN : length > ROOT_LENGTH;
+}
+
+int AddListItem(HWND list, const char *text, int index, int image)
+{
+    LVITEMA item;
+    ZeroMemory(&item, sizeof item);
+    item.mask = LVIF_TEXT | LVIF_IMAGE;
+    item.iItem = index;
+    item.pszText = (char *)text;
+    item.iImage = image;
+    return (int)SendMessageA(list, LVM_INSERTITEMA, 0, (LPARAM)&item);
+}
+
+void FillFolderList(HWND dialog, HWND list, char *path, BrowseMode mode)
+{
+    SendMessageA(list, LVM_DELETEALLITEMS, 0, 0);
+    int n = 0;
+    int length = lstrlenA(path);
+    // A drive root already ends in its backslash; every other folder needs one.
+    BOOL separator = mode == BROWSE_SHORTCUT || length > ROOT_LENGTH;
+    if (HasParentEntry(length, mode))
+        AddListItem(list, PARENT_ENTRY_TEXT, n++, g_imageParent);
+
+    char pattern[PATH_CHARS];
+    if (length > 0 && CopyText(pattern, PATH_CHARS, path) &&
+        AppendText(pattern, PATH_CHARS, separator ? "\\*.*" : "*.*")) {
+        WIN32_FIND_DATAA found;
+        HANDLE search = FindFirstFileA(pattern, &found);
+        if (search != INVALID_HANDLE_VALUE) {
+            do {
+                if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
+                    found.cFileName[0] != '.')
+                    AddListItem(list, found.cFileName, n++, g_imageFolder);
+            } while (FindNextFileA(search, &found));
+            FindClose(search);
+        }
+    }
+    g_lastItem = n;
+    AddListItem(list, g_dirName, n, g_imageNew);
+
+    // Navigation keeps room for the separator and the name, so the line always fits.
+    CopyText(g_textBuf, PATH_CHARS, path);
+    if (separator)
+        AppendText(g_textBuf, PATH_CHARS, "\\");
+    AppendText(g_textBuf, PATH_CHARS, g_dirName);
+    SetDlgItemTextA(dialog, mode == BROWSE_FOLDER ? IDC_FULL_PATH : IDC_SHORTCUT_PATH, g_textBuf);
+}
+
+void CreateBrowserImages(HWND list)
+{
+    static const int icons[] = {IDI_FOLDER, IDI_PARENT, IDI_NEW_FOLDER};
+    int *indices[] = {&g_imageFolder, &g_imageParent, &g_imageNew};
+    HIMAGELIST images = ImageList_Create(16, 16, ILC_MASK, 3, 0);
+    for (int i = 0; i < 3; ++i) {
+        HICON icon = (HICON)LoadImageA(g_hInstance, MAKEINTRESOURCEA(icons[i]), IMAGE_ICON, 16,
+                                       16, LR_DEFAULTCOLOR);
+        *indices[i] = ImageList_ReplaceIcon(images, -1, icon);
+        DestroyIcon(icon);
+    }
+    SendMessageA(list, LVM_SETIMAGELIST, LVSIL_SMALL, (LPARAM)images);
+}
+
+void GoUp(char *path, BrowseMode mode)
+{
+    char *last = NULL;
+    for (char *c = path; *c; ++c)
+        if (*c == '\\')
+            last = c;
+    if (!last)
+        return;
+    // Going up into a drive root keeps the root's backslash.
+    if (mode == BROWSE_FOLDER && last - path < ROOT_LENGTH + 1)
+        ++last;
+    *last = '\0';
+}
+
+BOOL GoDown(char *path, const char *name, BrowseMode mode)
+{
+    int length = lstrlenA(path);
+    BOOL separator = mode == BROWSE_SHORTCUT || length > ROOT_LENGTH;
+    if (length == 0 || length + separator + lstrlenA(name) > PATH_CHARS - 1 - NAVIGATION_ROOM)
+        return FALSE;
+    if (separator)
+        AppendText(path, PATH_CHARS, "\\");
+    AppendText(path, PATH_CHARS, name);
+    return TRUE;
+}
+
+void WalkFolderList(HWND dialog, HWND list, char *path, BrowseMode mode)
+{
+    int selected = (int)SendMessageA(list, LVM_GETNEXTITEM, (WPARAM)-1, LVNI_SELECTED);
+    if (selected != -1 && selected <= g_lastItem) {
+        if (selected == 0 && HasParentEntry(lstrlenA(path), mode)) {
+            GoUp(path, mode);
+        } else {
+            char name[LIST_TEXT_CHARS];
+            LVITEMA item;
+            ZeroMemory(&item, sizeof item);
+            item.mask = LVIF_TEXT;
+            item.iItem = selected;
+            item.pszText = name;
+            item.cchTextMax = LIST_TEXT_CHARS;
+            if (SendMessageA(list, LVM_GETITEMA, 0, (LPARAM)&item) &&
+                !GoDown(path, name, mode))
+                MessageBeep((UINT)-1);
+        }
+    }
+    FillFolderList(dialog, list, path, mode);
+}
+
+static void ShowFreeSpace(HWND dialog)
+{
+    wsprintfA(g_textBuf, FREE_SPACE_FORMAT, g_freeKB, REQUIRED_KB);
+    SetDlgItemTextA(dialog, IDC_FREE_SPACE, g_textBuf);
+}
+
+static LRESULT OnFolderBrowserInit(HWND dialog, UINT, WPARAM, LPARAM)
+{
+    g_browserEdit = GetDlgItem(dialog, IDC_DIR_NAME);
+    g_browserList = GetDlgItem(dialog, IDC_FOLDERS);
+    g_browserDrives = GetDlgItem(dialog, IDC_DRIVES);
+    for (int i = 0; i < g_driveCount; ++i) {
+        if (g_drives[i][0] == '\0')
+            continue;
+        LRESULT item = SendMessageA(g_browserDrives, CB_ADDSTRING, 0, (LPARAM)g_drives[i]);
+        SendMessageA(g_browserDrives, CB_SETITEMDATA, item, i);
+    }
+    SendMessageA(g_browserDrives, CB_SETCURSEL, g_driveIndex, 0);
+    ShowFreeSpace(dialog);
+    CreateBrowserImages(g_browserList);
+    FillFolderList(dialog, g_browserList, g_baseDir, BROWSE_FOLDER);
+    SetWindowTextA(g_browserEdit, PRODUCT_FOLDER);
+    return 1;
+}
+
+static LRESULT OnFolderBrowserNotify(HWND dialog, UINT, WPARAM, LPARAM lParam)
+{
+    const NMHDR *notice = (const NMHDR *)lParam;
+    if (notice->hwndFrom == g_browserList && notice->code == (UINT)NM_DBLCLK)
+        WalkFolderList(dialog, g_browserList, g_baseDir, BROWSE_FOLDER);
+    return 0;
+}
+
+static LRESULT OnDriveSelect(HWND dialog, WORD, WORD code, LPARAM)
+{
+    if (code != CBN_SELENDOK)
+        return 0;
+    int selected = (int)SendMessageA(g_browserDrives, CB_GETCURSEL, 0, 0);
+    if (selected < 0 || selected >= g_driveCount)
+        return 0;
+    g_driveIndex = selected;
+    CopyText(g_baseDir, PATH_CHARS, g_drives[selected]);
+    FillFolderList(dialog, g_browserList, g_baseDir, BROWSE_FOLDER);
+    UpdateFreeSpace(selected);
+    ShowFreeSpace(dialog);
+    return 0;
+}
+
+// A name too long for the product folder is refused: the last accepted one comes back.
+static LRESULT OnFolderNameEdit(HWND, WORD, WORD code, LPARAM)
+{
+    if (code != EN_UPDATE || g_editGuard)
+        return 1;
+    if (GetWindowTextLengthA(g_browserEdit) > DIR_NAME_CHARS - 1) {
+        g_editGuard = 1;
+        SetWindowTextA(g_browserEdit, g_dirName);
+        MessageBeep((UINT)-1);
+        g_editGuard = 0;
+    } else {
+        GetWindowTextA(g_browserEdit, g_dirName, DIR_NAME_CHARS);
+    }
+    return 1;
+}
+
+static LRESULT OnFolderBrowserButton(HWND dialog, WORD id, WORD, LPARAM)
+{
+    if (id == IDOK) {
+        GetWindowTextA(g_browserEdit, g_dirName, DIR_NAME_CHARS);
+        if (g_dirName[0] == '\0') {
+            MessageBoxA(dialog, NO_NAME_WARNING, NO_NAME_CAPTION, MB_OK | MB_ICONEXCLAMATION);
+            SetFocus(g_browserEdit);
+            return 1;
+        }
+        if (g_freeKB < REQUIRED_KB) {
+            MessageBoxA(dialog, NOT_ENOUGH_SPACE_ERROR, NULL, MB_YESNO | MB_ICONERROR);
+            return 0;
+        }
+    }
+    EndDialog(dialog, 0);
+    return 1;
+}
+
+static const CommandMapEntry g_folderBrowserCommandRows[] = {
+    {IDOK, OnFolderBrowserButton},
+    {IDCANCEL, OnFolderBrowserButton},
+    {IDC_DIR_NAME, OnFolderNameEdit},
+    {IDC_DRIVES, OnDriveSelect},
+};
+static const CommandMap g_folderBrowserCommandMap = {MAP_ROWS(g_folderBrowserCommandRows),
+                                                     g_folderBrowserCommandRows, DEFPROC_NONE};
+
+static LRESULT OnFolderBrowserCommand(HWND dialog, UINT, WPARAM wParam, LPARAM lParam)
+{
+    return DispatchMapCommand(&g_folderBrowserCommandMap, dialog, wParam, lParam);
+}
+
+static const MessageMapEntry g_folderBrowserMessageRows[] = {
+    {WM_COMMAND, OnFolderBrowserCommand},
+    {WM_INITDIALOG, OnFolderBrowserInit},
+    {WM_NOTIFY, OnFolderBrowserNotify},
+};
+static const MessageMap g_folderBrowserMessageMap = {MAP_ROWS(g_folderBrowserMessageRows),
+                                                     g_folderBrowserMessageRows, DEFPROC_NONE};
+
+INT_PTR CALLBACK FolderBrowserProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    return DispatchMapMessage(&g_folderBrowserMessageMap, window, message, wParam, lParam);
+}
