@@ -3,11 +3,42 @@
 #define QUILLMERE_INSTALL_H
 
 #include <windows.h>
-
-// copy_page.cpp
-int ShowCopyPage(HWND owner);
+#include "manifest.h"
 
 // extract.cpp
+extern int g_copyRow;
+extern LONG g_copyBusy;
+extern LONG g_copyCancelRequested;
 void ExpandNextPayload();
+
+// copy_page.cpp
+extern HWND g_hCopyPage;
+extern HWND g_hProgressCtl;
+int ShowCopyPage(HWND owner);
+
+// progress.cpp: the hand-drawn bar. The arithmetic works on plain data so it can be
+// checked without a screen; ProgressBegin, ProgressStep and ProgressEnd draw it.
+#define PROGRESS_DIGITS 4
+struct CopyProgress {
+    LONG width;     // client width W of the bar
+    RECT fill;      // the blue part
+    LONG stepWhole; // whole pixels per step
+    LONG stepDigits[PROGRESS_DIGITS];
+    LONG accWhole;
+    LONG accDigits[PROGRESS_DIGITS];
+    LONG stepCount;  // the percentage's divisor: the number of rows
+    LONG stepNumber; // the step whose percentage is drawn next
+    HDC dc;
+    HBRUSH brush;
+    HGDIOBJ oldBrush;
+    char text[12];
+};
+extern CopyProgress g_copyProgress;
+void ProgressSetup(CopyProgress *progress, LONG width, LONG n);
+// Adds one step's share to the fill; returns TRUE with the text set when a percentage is due.
+BOOL ProgressAdvance(CopyProgress *progress);
+void ProgressBegin(LONG n);
+void ProgressStep();
+void ProgressEnd();
 
 #endif

@@ -66,4 +66,7 @@ BOOL GoDown(char *path, const char *name, BrowseMode mode);
 void WalkFolderList(HWND dialog, HWND list, char *path, BrowseMode mode);
 INT_PTR CALLBACK FolderBrowserProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
+// shortcut_page.cpp
+int ShowShortcutPage(HWND owner);
+
 #endif

@@ -1,0 +1,111 @@
+#include "install.h"
+#include <stdio.h>
+
+CopyProgress g_copyProgress;
+
+#define FILL_TOP 2
+#define FILL_BOTTOM 18
+#define BAR_BLUE RGB(0, 0, 0xFF)
+
+// W / n as a whole part and four decimal digits, by long division.
+void ProgressSetup(CopyProgress *progress, LONG width, LONG n)
+{
+    if (n < 1)
+        n = 1;
+    progress->width = width;
+    progress->stepCount = MANIFEST_ROWS;
+    progress->stepNumber = 1;
+    progress->stepWhole = width / n;
+    LONG remainder = width % n;
+    for (int k = 0; k < PROGRESS_DIGITS; ++k) {
+        progress->stepDigits[k] = 10 * remainder / n;
+        remainder = 10 * remainder % n;
+        progress->accDigits[k] = 0;
+    }
+    progress->accWhole = 0;
+    SetRect(&progress->fill, 0, FILL_TOP, 0, FILL_BOTTOM);
+}
+
+static void AdvancePixel(CopyProgress *progress)
+{
+    if (progress->fill.right < progress->width - 1)
+        ++progress->fill.right;
+    else
+        progress->fill.right = progress->width;
+}
+
+// The whole part of a step is drawn one step late: each step draws what the last one left.
+BOOL ProgressAdvance(CopyProgress *progress)
+{
+    LONG carry = 0;
+    for (int k = PROGRESS_DIGITS - 1; k >= 0; --k) {
+        LONG sum = progress->accDigits[k] + progress->stepDigits[k] + carry;
+        carry = sum >= 10;
+        progress->accDigits[k] = carry ? sum - 10 : sum;
+    }
+    progress->accWhole += carry;
+
+    if (progress->stepWhole == 0) {
+        if (progress->accWhole > 0) {
+            AdvancePixel(progress);
+            --progress->accWhole;
+        }
+    } else {
+        for (; progress->accWhole != 0; --progress->accWhole)
+            AdvancePixel(progress);
+        progress->accWhole = progress->stepWhole;
+    }
+
+    if (progress->stepNumber > progress->stepCount)
+        return FALSE;
+    sprintf(progress->text, "%ld", progress->stepNumber * 100 / progress->stepCount);
+    ++progress->stepNumber;
+    return TRUE;
+}
+
+void ProgressBegin(LONG n)
+{
+    CopyProgress *progress = &g_copyProgress;
+    RECT client;
+    GetClientRect(g_hProgressCtl, &client);
+    ProgressSetup(progress, client.right, n);
+    progress->dc = GetDC(g_hProgressCtl);
+    progress->brush = CreateSolidBrush(BAR_BLUE);
+    progress->oldBrush = SelectObject(progress->dc, progress->brush);
+}
+
+void ProgressStep()
+{
+    CopyProgress *progress = &g_copyProgress;
+    if (!progress->dc)
+        return;
+    BOOL textDue = ProgressAdvance(progress);
+    FillRect(progress->dc, &progress->fill, progress->brush);
+    if (!textDue)
+        return;
+    // Repainting the unfilled strip black wipes the previous number there.
+    RECT strip = {progress->fill.right, FILL_TOP, progress->width, FILL_BOTTOM};
+    InvalidateRect(g_hProgressCtl, &strip, TRUE);
+    SetBkMode(progress->dc, TRANSPARENT);
+    SetTextColor(progress->dc, RGB(0xFF, 0xFF, 0xFF));
+    int length = lstrlenA(progress->text);
+    SIZE extent;
+    GetTextExtentPoint32A(progress->dc, progress->text, length, &extent);
+    TextOutA(progress->dc, progress->width / 2 - extent.cx / 2, 1, progress->text, length);
+}
+
+// Also used when the copy ends early, so it is safe to call more than once.
+void ProgressEnd()
+{
+    CopyProgress *progress = &g_copyProgress;
+    if (!progress->dc)
+        return;
+    if (progress->oldBrush)
+        SelectObject(progress->dc, progress->oldBrush);
+    ReleaseDC(g_hProgressCtl, progress->dc);
+    if (progress->brush)
+        DeleteObject(progress->brush);
+    progress->dc = NULL;
+    progress->brush = NULL;
+    progress->oldBrush = NULL;
+}
