@@ -1,0 +1,29 @@
+#!/bin/bash
+# "make bench": figures about the installer. Timings vary with the machine's load;
+# they are printed, never checked.
+set -eu
+build=$(realpath "${1:-build}")
+here=$(cd "$(dirname "$0")" && pwd)
+exe=$build/setup.exe
+export QM_WINE_TEMPLATE=$build/wine/template
+
+section_bytes() { # sum of the raw sizes of the sections whose names match $2
+    i686-w64-mingw32-objdump -h "$1" | awk -v pattern="$2" \
+        '$2 ~ pattern { total += strtonum("0x" $3) } END { print total + 0 }'
+}
+file_bytes() { stat -c %s "$@" 2>/dev/null | awk '{ total += $1 } END { print total + 0 }'; }
+
+total=$(file_bytes "$exe")
+code=$(section_bytes "$exe" '^\.text$')
+resources=$(section_bytes "$exe" '^\.rsrc$')
+payload=$(file_bytes "$build"/res/payload/*)
+picture=$(file_bytes "$build/res/tarven.bmp")
+echo "== setup.exe: $total bytes"
+echo "   code (.text)        $code"
+echo "   resources (.rsrc)   $resources (payload $payload, picture $picture)"
+echo "   everything else     $((total - code - resources))"
+echo "   own overhead        $((total - payload - picture)) bytes (the exe less its payload and picture)"
+
+echo "== launch to first paint under Wine (the 64-bit twin; 32-bit programs are emulated here)"
+"$here/../tests/wine-run.sh" -- "$build/x64/tests/e2e/driver.exe" first_paint \
+    "@$build/x64/setup.exe" 5 | grep -v 'passed,'
