@@ -18,6 +18,8 @@ int fail(const char* what, const char* path) {
 bool readAll(const char* path, std::vector<uint8_t>& data) {
   FILE* f = std::fopen(path, "rb");
   if (!f) return false;
+  struct stat st;
+  if (fstat(fileno(f), &st) == 0 && S_ISREG(st.st_mode)) data.reserve(size_t(st.st_size));
   uint8_t chunk[1 << 16];
   size_t got;
   while ((got = std::fread(chunk, 1, sizeof chunk, f)) > 0) data.insert(data.end(), chunk, chunk + got);

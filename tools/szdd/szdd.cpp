@@ -10,6 +10,7 @@ constexpr uint8_t kMagic[8] = {'S', 'Z', 'D', 'D', 0x88, 0xF0, 0x27, 0x33};
 constexpr size_t kRing = 4096;
 constexpr size_t kRingStart = kRing - 16;  // where the first output byte is written
 constexpr size_t kNone = SIZE_MAX;
+constexpr int kRootBits = 16;
 constexpr uint64_t kLiteralBits = 9, kMatchBits = 17;  // flag bit included
 
 static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__, "commonLength reads words");
@@ -37,10 +38,10 @@ std::vector<Match> longestMatches(const uint8_t* data, size_t size) {
   s.insert(s.end(), data, data + size);
   s.resize(total + 8);
 
-  // The window's positions in binary trees, one per 2-byte prefix, ordered by their next
-  // kMaxMatch bytes; each new position becomes its tree's root, so paths go from newer to
-  // older positions and the first one out of the window ends a search.
-  std::vector<size_t> root(size_t(1) << 16, kNone);
+  // The window's positions in binary trees, one per hash of the first 3 bytes, ordered by
+  // their next kMaxMatch bytes; each new position becomes its tree's root, so paths go from
+  // newer to older positions and the first one out of the window ends a search.
+  std::vector<size_t> root(size_t(1) << kRootBits, kNone);
   std::vector<size_t> child(2 * kRing, kNone);  // per position in the window: smaller, larger
 
   std::vector<Match> matches;
@@ -48,7 +49,7 @@ std::vector<Match> longestMatches(const uint8_t* data, size_t size) {
   for (size_t p = 0; p + kMinMatch <= total; ++p) {
     const uint8_t* cur = &s[p];
     const size_t maxLen = std::min<size_t>(kMaxMatch, total - p);
-    size_t& top = root[cur[0] | cur[1] << 8];
+    size_t& top = root[(uint32_t(cur[0] | cur[1] << 8 | cur[2] << 16) * 2654435761u) >> (32 - kRootBits)];
     size_t c = top;
     top = p;
     size_t* smaller = &child[2 * (p % kRing)];
@@ -97,8 +98,8 @@ bool compress(const uint8_t* data, size_t size, uint8_t lastChar, std::vector<ui
   // Backwards: the fewest bits from each position to the end, kept for the next kMaxMatch
   // positions only; m[i].len becomes the chosen step (1 = literal). Every length up to the
   // longest is available at the same distance.
-  uint64_t bits[kMaxMatch + 1] = {};  // bits[j % (kMaxMatch + 1)] for position j
-  auto at = [&bits](size_t j) -> uint64_t& { return bits[j % (kMaxMatch + 1)]; };
+  uint64_t bits[32] = {};  // bits[j % 32] for position j
+  auto at = [&bits](size_t j) -> uint64_t& { return bits[j % 32]; };
   for (size_t i = size; i-- > 0;) {
     uint64_t best = at(i + 1) + kLiteralBits;
     uint8_t step = 1;
@@ -112,6 +113,7 @@ bool compress(const uint8_t* data, size_t size, uint8_t lastChar, std::vector<ui
     m[i].len = step;
   }
 
+  file.reserve(kHeaderSize + size + size / 8 + 1);  // the most literals take
   file.assign(kMagic, kMagic + sizeof kMagic);
   file.push_back('A');
   file.push_back(lastChar);
