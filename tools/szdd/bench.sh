@@ -31,6 +31,7 @@ printf 'szdd is %.2f %% smaller than mscompress in total\n' \
 
 exe=${SZDD_BENCH_FILE:-$(find /usr/bin -maxdepth 1 -type f -size +3M -size -16M -printf '%s %p\n' |
   sort -n | tail -1 | cut -d' ' -f2)}
+[ -f "$exe" ] || { echo "no executable of 3 to 16 MB in /usr/bin: set SZDD_BENCH_FILE"; exit 1; }
 size=$(stat -c %s "$exe")
 for run in 1 2 3 4 5; do
   /usr/bin/time -f '%e %U %S' -o "$dir/time" "$szdd" "$exe" "$dir/speed"

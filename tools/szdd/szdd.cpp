@@ -10,7 +10,7 @@ constexpr uint8_t kMagic[8] = {'S', 'Z', 'D', 'D', 0x88, 0xF0, 0x27, 0x33};
 constexpr size_t kRing = 4096;
 constexpr size_t kRingStart = kRing - 16;  // where the first output byte is written
 constexpr size_t kNone = SIZE_MAX;
-constexpr int kRootBits = 16;
+constexpr int kRootBits = 14;  // trees stay per 3-byte prefix; the table stays in cache
 constexpr uint64_t kLiteralBits = 9, kMatchBits = 17;  // flag bit included
 
 static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__, "commonLength reads words");
