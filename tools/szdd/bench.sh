@@ -20,7 +20,8 @@ for f in /usr/share/common-licenses/* /usr/bin/ls /usr/bin/cp /usr/bin/tar /usr/
   cp "$f" "$dir/in"
   mscompress "$dir/in"  # writes in_
   size=$(stat -c %s "$real") ours=$(stat -c %s "$dir/ours") ms=$(stat -c %s "$dir/in_")
-  printf '%-40s %10d %10d %10d %7.4f\n' "$real" "$size" "$ours" "$ms" "$(echo "$ours / $ms" | bc -l)"
+  printf '%-40s %10d %10d %10d %7.4f\n' "$real" "$size" "$ours" "$ms" \
+    "$(echo "$ours / $ms" | bc -l)"
   total=$((total + size)) ours_total=$((ours_total + ours)) ms_total=$((ms_total + ms))
   rm -f "$dir/in_"
 done

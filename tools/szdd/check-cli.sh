@@ -26,7 +26,8 @@ expect "compresses" ok "" "$dir/in.txt" "$dir/out.tx_"
 expect "no arguments" fail "usage: szdd INPUT OUTPUT"
 expect "one argument" fail "usage: szdd INPUT OUTPUT" "$dir/in.txt"
 expect "three arguments" fail "usage: szdd INPUT OUTPUT" "$dir/in.txt" "$dir/a" "$dir/b"
-expect "missing input" fail "cannot read '$dir/none': No such file or directory" "$dir/none" "$dir/out"
+expect "missing input" fail "cannot read '$dir/none': No such file or directory" \
+  "$dir/none" "$dir/out"
 expect "input is a folder" fail "cannot read '$dir': Is a directory" "$dir" "$dir/out"
 expect "missing output folder" fail "cannot write '$dir/no/out': No such file or directory" \
   "$dir/in.txt" "$dir/no/out"
@@ -40,7 +41,10 @@ expect "full disk" fail "cannot write '/dev/full': No space left on device" "$di
   exit "$failed"
 )
 failed=$?
-if [ -e "$dir/cut" ]; then echo "FAIL write cut short: partial output left"; failed=$((failed + 1)); fi
+if [ -e "$dir/cut" ]; then
+  echo "FAIL write cut short: partial output left"
+  failed=$((failed + 1))
+fi
 
 echo "$failed failed"
 [ "$failed" -eq 0 ]

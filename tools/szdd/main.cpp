@@ -22,7 +22,8 @@ bool readAll(const char* path, std::vector<uint8_t>& data) {
   if (fstat(fileno(f), &st) == 0 && S_ISREG(st.st_mode)) data.reserve(size_t(st.st_size));
   uint8_t chunk[1 << 16];
   size_t got;
-  while ((got = std::fread(chunk, 1, sizeof chunk, f)) > 0) data.insert(data.end(), chunk, chunk + got);
+  while ((got = std::fread(chunk, 1, sizeof chunk, f)) > 0)
+    data.insert(data.end(), chunk, chunk + got);
   const bool ok = !std::ferror(f);
   std::fclose(f);
   return ok;
@@ -31,15 +32,17 @@ bool readAll(const char* path, std::vector<uint8_t>& data) {
 bool writeAll(const char* path, const std::vector<uint8_t>& data) {
   FILE* f = std::fopen(path, "wb");
   if (!f) return false;
-  bool ok = std::fwrite(data.data(), 1, data.size(), f) == data.size();
-  ok = std::fflush(f) == 0 && ok;
-  const int saved = errno;
-  ok = std::fclose(f) == 0 && ok;
+  bool ok = std::fwrite(data.data(), 1, data.size(), f) == data.size() && std::fflush(f) == 0;
+  int error = errno;  // the first failure's
+  if (std::fclose(f) != 0 && ok) {
+    ok = false;
+    error = errno;
+  }
   if (!ok) {
     // Leave no truncated file that a build could take for a finished one.
     struct stat st;
     if (stat(path, &st) == 0 && S_ISREG(st.st_mode)) std::remove(path);
-    errno = saved;
+    errno = error;
   }
   return ok;
 }

@@ -11,6 +11,10 @@ constexpr size_t kRing = 4096;
 constexpr size_t kRingStart = kRing - 16;  // where the first output byte is written
 constexpr size_t kNone = SIZE_MAX;
 constexpr int kRootBits = 14;  // trees stay per 3-byte prefix; the table stays in cache
+
+size_t rootOf(const uint8_t* p) {
+  return (uint32_t(p[0] | p[1] << 8 | p[2] << 16) * 2654435761u) >> (32 - kRootBits);
+}
 constexpr uint64_t kLiteralBits = 9, kMatchBits = 17;  // flag bit included
 
 static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__, "commonLength reads words");
@@ -49,7 +53,7 @@ std::vector<Match> longestMatches(const uint8_t* data, size_t size) {
   for (size_t p = 0; p + kMinMatch <= total; ++p) {
     const uint8_t* cur = &s[p];
     const size_t maxLen = std::min<size_t>(kMaxMatch, total - p);
-    size_t& top = root[(uint32_t(cur[0] | cur[1] << 8 | cur[2] << 16) * 2654435761u) >> (32 - kRootBits)];
+    size_t& top = root[rootOf(cur)];
     size_t c = top;
     top = p;
     size_t* smaller = &child[2 * (p % kRing)];
@@ -84,8 +88,9 @@ std::vector<Match> longestMatches(const uint8_t* data, size_t size) {
         c = *larger;
       }
     }
-    if (p >= size_t(kMaxDistance))
-      matches.push_back(best >= size_t(kMinMatch) ? Match{uint16_t(p - bestPos), uint8_t(best)} : Match{});
+    if (p < size_t(kMaxDistance)) continue;  // still in the initial spaces
+    matches.push_back(best >= size_t(kMinMatch) ? Match{uint16_t(p - bestPos), uint8_t(best)}
+                                                : Match{});
   }
   matches.resize(size);  // the last two positions have no room for a match
   return matches;

@@ -179,7 +179,8 @@ int main() {
   const Bytes ls = readFile("/usr/bin/ls");
   const Bytes license = readFile("/usr/share/common-licenses/GPL-3");
   Bytes periods;
-  for (size_t period = 1; period <= 20; ++period) periods = periods + repeat(randomBytes(period, 7 + period), 40);
+  for (size_t period = 1; period <= 20; ++period)
+    periods = periods + repeat(randomBytes(period, 7 + period), 40);
   Bytes mixed;
   for (uint32_t round = 1; mixed.size() < (3u << 20); ++round)
     mixed = mixed + ls + license + randomBytes(65536, round) + Bytes(65536, 0) + prose(8000, round);
