@@ -5,7 +5,8 @@ BUILD := build
 HOST := $(BUILD)/host
 TESTS := $(BUILD)/x64
 PRODUCT := -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DHOST_TOOLS_DIR=$(abspath $(HOST))
-TWIN := -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake -DPRODUCT_DIR=$(abspath $(BUILD))
+TWIN := -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake -DPRODUCT_DIR=$(abspath $(BUILD)) \
+	-DHOST_TOOLS_DIR=$(abspath $(HOST))
 
 .PHONY: all deps build run test bench clean
 all: build
