@@ -1,8 +1,9 @@
 /* netxfer.dll: helpers for moving documents over TCP (Windows Sockets).
-   A socket is passed as unsigned int (what SOCKET is on 32-bit Windows), so
-   callers need not include winsock2.h. */
+   A socket is passed as uintptr_t (the size of SOCKET), so callers need not
+   include winsock2.h. */
 #ifndef NETXFER_H
 #define NETXFER_H
+#include <stdint.h>
 #include "qmexport.h"
 
 #define NETXFER_OK          0
@@ -19,9 +20,9 @@ QM_API unsigned long NetXferCrc32(unsigned long crc, const void *data, unsigned 
 QM_API int NetXferStartup(void);
 QM_API void NetXferCleanup(void);
 /* Sends all size bytes; 0 or a WSA error code. */
-QM_API int NetXferSendAll(unsigned int sock, const void *data, int size);
+QM_API int NetXferSendAll(uintptr_t sock, const void *data, int size);
 /* Receives until size bytes arrived or the peer closed; returns the byte
    count, or minus the WSA error code. */
-QM_API int NetXferRecvAll(unsigned int sock, void *buf, int size);
+QM_API int NetXferRecvAll(uintptr_t sock, void *buf, int size);
 
 #endif

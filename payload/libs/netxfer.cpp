@@ -107,7 +107,7 @@ void NetXferCleanup(void)
     WSACleanup();
 }
 
-int NetXferSendAll(unsigned int sock, const void *data, int size)
+int NetXferSendAll(uintptr_t sock, const void *data, int size)
 {
     if (size < 0 || (data == NULL && size > 0))
         return WSAEINVAL;
@@ -122,7 +122,7 @@ int NetXferSendAll(unsigned int sock, const void *data, int size)
     return 0;
 }
 
-int NetXferRecvAll(unsigned int sock, void *buf, int size)
+int NetXferRecvAll(uintptr_t sock, void *buf, int size)
 {
     if (size < 0 || (buf == NULL && size > 0))
         return -WSAEINVAL;

@@ -12,13 +12,15 @@ HWND g_edit = NULL;
 LRESULT CALLBACK MainWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
     switch (msg) {
-    case WM_CREATE:
+    case WM_CREATE: {
+        HINSTANCE instance = reinterpret_cast<LPCREATESTRUCTA>(lParam)->hInstance;
+        HMENU id = reinterpret_cast<HMENU>(static_cast<INT_PTR>(kEditId));
         g_edit = CreateWindowExA(WS_EX_CLIENTEDGE, "EDIT", "",
                                  WS_CHILD | WS_VISIBLE | WS_VSCROLL | ES_MULTILINE |
                                      ES_AUTOVSCROLL | ES_WANTRETURN,
-                                 0, 0, 0, 0, hwnd, reinterpret_cast<HMENU>(kEditId),
-                                 reinterpret_cast<LPCREATESTRUCTA>(lParam)->hInstance, NULL);
+                                 0, 0, 0, 0, hwnd, id, instance, NULL);
         return g_edit ? 0 : -1;
+    }
     case WM_SIZE:
         // The writing area always fills the whole client area.
         MoveWindow(g_edit, 0, 0, LOWORD(lParam), HIWORD(lParam), TRUE);

@@ -18,11 +18,11 @@ LRESULT CALLBACK MainWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
         HINSTANCE instance = reinterpret_cast<LPCREATESTRUCTA>(lParam)->hInstance;
         RECT client;
         GetClientRect(hwnd, &client);
+        HMENU id = reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDCANCEL));
         HWND button = CreateWindowA("BUTTON", "Close", WS_CHILD | WS_VISIBLE | BS_DEFPUSHBUTTON,
                                     (client.right - kButtonWidth) / 2,
                                     client.bottom - kButtonHeight - 12, kButtonWidth,
-                                    kButtonHeight, hwnd, reinterpret_cast<HMENU>(IDCANCEL),
-                                    instance, NULL);
+                                    kButtonHeight, hwnd, id, instance, NULL);
         if (!button)
             return -1;
         SendMessageA(button, WM_SETFONT,
