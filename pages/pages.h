@@ -66,6 +66,9 @@ BOOL GoDown(char *path, const char *name, BrowseMode mode);
 void WalkFolderList(HWND dialog, HWND list, char *path, BrowseMode mode);
 INT_PTR CALLBACK FolderBrowserProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
+// shortcut_browser.cpp: walks g_shortcutDir
+INT_PTR CALLBACK ShortcutBrowserProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
 // shortcut_page.cpp
 extern char g_shortcutDir[PATH_CHARS];
 extern DWORD g_winVersion;
