@@ -66,7 +66,18 @@ BOOL GoDown(char *path, const char *name, BrowseMode mode);
 void WalkFolderList(HWND dialog, HWND list, char *path, BrowseMode mode);
 INT_PTR CALLBACK FolderBrowserProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
+// shortcut_browser.cpp: walks g_shortcutDir
+INT_PTR CALLBACK ShortcutBrowserProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
 // shortcut_page.cpp
+extern char g_shortcutDir[PATH_CHARS];
+extern DWORD g_winVersion;
+// A folder, a separator unless it ends in one, and the product folder; refused, leaving the
+// buffer as it was, when that would not fit.
+BOOL ProgramGroupFolder(char *buffer, int size, const char *folder);
+// Turns g_shortcutDir from the Start-menu folder into the program-group folder.
+BOOL CompleteProgramGroup();
+// The last page, opened by the extraction engine once every payload file is in place.
 int ShowShortcutPage(HWND owner);
 
 #endif

@@ -1,7 +1,160 @@
 #include "pages.h"
+#include "../paint/paint.h"
+#include "../install/install.h"
+#include <shellapi.h>
 
-// Placeholder until the shortcut page lands: the installation waits on the backdrop.
-int ShowShortcutPage(HWND)
+char g_shortcutDir[PATH_CHARS];
+DWORD g_winVersion;
+static char g_pathBuffer[PATH_CHARS];
+static char g_linkTarget[PATH_CHARS];
+
+#define START_MENU_PROGRAMS "\\Start Menu\\Programs"
+#define CANCEL_SHORTCUTS_QUESTION "Cancel creating the shortcuts?"
+#define CANCEL_SHORTCUTS_CAPTION "Confirmation"
+#define SHORTCUTS_FAILED "Setup could not create the shortcuts in\n"
+#define SHORTCUTS_FAILED_CAPTION "Setup"
+
+struct ShortcutRow {
+    const char *linkFile; // appended to the program-group folder
+    const char *target;   // appended to the installation directory
+    const char *description;
+};
+
+static const ShortcutRow g_shortcutRows[] = {
+    {"\\Quillmere.lnk", "\\quillmere.exe", "Quillmere"},
+    {"\\Uninstall.lnk", "\\removequill.exe", "Uninstall"},
+    {"\\Readme.lnk", "\\Notes.wri", "Readme"},
+};
+
+BOOL ProgramGroupFolder(char *buffer, int size, const char *folder)
 {
+    int length = lstrlenA(folder);
+    BOOL separator = length == 0 || folder[length - 1] != '\\';
+    if (length + separator + (int)sizeof PRODUCT_FOLDER > size)
+        return FALSE;
+    CopyText(buffer, size, folder);
+    if (separator)
+        AppendText(buffer, size, "\\");
+    AppendText(buffer, size, PRODUCT_FOLDER);
+    return TRUE;
+}
+
+BOOL CompleteProgramGroup()
+{
+    return ProgramGroupFolder(g_pathBuffer, PATH_CHARS, g_shortcutDir) &&
+           CopyText(g_shortcutDir, PATH_CHARS, g_pathBuffer);
+}
+
+static void ShowProgramGroup(HWND page)
+{
+    ProgramGroupFolder(g_pathBuffer, PATH_CHARS, g_shortcutDir);
+    SetDlgItemTextA(page, IDC_PATH, g_pathBuffer);
+}
+
+static BOOL IsFolder(const char *path)
+{
+    DWORD attributes = GetFileAttributesA(path);
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+static BOOL JoinPath(char *buffer, const char *folder, const char *name)
+{
+    return CopyText(buffer, PATH_CHARS, folder) && AppendText(buffer, PATH_CHARS, name);
+}
+
+// The program-group folder and its three shortcuts; whether all of them are there.
+static BOOL MakeShortcuts()
+{
+    CreateDirectoryA(g_shortcutDir, &g_securityAttributes);
+    BOOL made = IsFolder(g_shortcutDir);
+    for (unsigned i = 0; i < sizeof g_shortcutRows / sizeof g_shortcutRows[0]; ++i) {
+        const ShortcutRow *row = &g_shortcutRows[i];
+        if (!JoinPath(g_pathBuffer, g_shortcutDir, row->linkFile) ||
+            !JoinPath(g_linkTarget, g_installDir, row->target) ||
+            FAILED(CreateShortcut(g_linkTarget, g_pathBuffer, row->description)))
+            made = FALSE;
+    }
+    CopyText(g_pathBuffer, PATH_CHARS, g_shortcutDir);
+    return made;
+}
+
+static void ReportShortcutFailure()
+{
+    char message[sizeof SHORTCUTS_FAILED + PATH_CHARS];
+    CopyText(message, sizeof message, SHORTCUTS_FAILED);
+    AppendText(message, sizeof message, g_shortcutDir);
+    MessageBoxA(g_hMainWnd, message, SHORTCUTS_FAILED_CAPTION, MB_OK | MB_ICONEXCLAMATION);
+}
+
+// The installation is complete whatever happens to the shortcuts: success follows.
+static void OnShortcutFinish(HWND page)
+{
+    EndDialog(page, 0);
+    BOOL grouped = CompleteProgramGroup();
+    WriteRegistryEntries();
+    if (!grouped || !MakeShortcuts())
+        ReportShortcutFailure();
+    if (grouped && IsFolder(g_shortcutDir))
+        ShellExecuteA(g_hMainWnd, NULL, g_pathBuffer, NULL, NULL, SW_SHOWNA);
+    ArmStep(ID_STEP_DONE, 100);
+}
+
+static LRESULT OnShortcutInit(HWND page, UINT, WPARAM, LPARAM)
+{
+    g_winVersion = GetVersion();
+    GetWindowsDirectoryA(g_shortcutDir, PATH_CHARS);
+    AppendText(g_shortcutDir, PATH_CHARS, START_MENU_PROGRAMS);
+    ShowProgramGroup(page);
+    return 1;
+}
+
+static LRESULT OnShortcutBrowse(HWND page, WORD, WORD, LPARAM)
+{
+    DialogBoxParamA(g_hInstance, "IDD_BROWSE_SHORTCUT", page, ShortcutBrowserProc, 0);
+    ShowProgramGroup(page);
+    return 0;
+}
+
+static LRESULT OnShortcutButton(HWND page, WORD id, WORD, LPARAM)
+{
+    if (id == IDOK)
+        OnShortcutFinish(page);
+    else if (id == IDCANCEL)
+        AskCancelPage(page, CANCEL_SHORTCUTS_QUESTION, CANCEL_SHORTCUTS_CAPTION);
+    return 1;
+}
+
+static const CommandMapEntry g_shortcutCommandRows[] = {
+    {IDOK, OnShortcutButton},
+    {IDCANCEL, OnShortcutButton},
+    {IDC_BROWSE, OnShortcutBrowse},
+};
+static const CommandMap g_shortcutCommandMap = {MAP_ROWS(g_shortcutCommandRows),
+                                                g_shortcutCommandRows, DEFPROC_NONE};
+
+static LRESULT OnShortcutCommand(HWND page, UINT, WPARAM wParam, LPARAM lParam)
+{
+    return DispatchMapCommand(&g_shortcutCommandMap, page, wParam, lParam);
+}
+
+static const MessageMapEntry g_shortcutMessageRows[] = {
+    {WM_COMMAND, OnShortcutCommand},
+    {WM_INITDIALOG, OnShortcutInit},
+    {WM_PAINT, OnPagePaint},
+    {WM_CTLCOLOREDIT, OnPageCtlColor},
+    {WM_CTLCOLORSTATIC, OnPageCtlColor},
+};
+static const MessageMap g_shortcutMessageMap = {MAP_ROWS(g_shortcutMessageRows),
+                                                g_shortcutMessageRows, DEFPROC_NONE};
+
+static INT_PTR CALLBACK ShortcutPageProc(HWND window, UINT message, WPARAM wParam,
+                                         LPARAM lParam)
+{
+    return DispatchMapMessage(&g_shortcutMessageMap, window, message, wParam, lParam);
+}
+
+int ShowShortcutPage(HWND owner)
+{
+    DialogBoxParamA(g_hInstance, "IDD_SHORTCUT", owner, ShortcutPageProc, 0);
     return 0;
 }
