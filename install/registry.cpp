@@ -14,7 +14,7 @@ static_assert(sizeof WINDOWS_KEY <= sizeof WINDOWS_NT_KEY,
 
 const char *VersionKeyPath(DWORD version)
 {
-    // Top bit set: the Windows 9x family, whose major version is in the low byte.
+    // The top bit marks the 9x family; the low byte is the major version.
     return (version & 0x80000000u) && LOBYTE(version) >= 4 ? WINDOWS_KEY : WINDOWS_NT_KEY;
 }
 
