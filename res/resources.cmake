@@ -1,4 +1,5 @@
-# Files the resource script embeds that the build makes: the picture, the icons and
-# the licence string.
+# Files the resource script embeds that the build makes: the picture, the icons, the
+# licence string and the compressed payload.
 include(${CMAKE_CURRENT_LIST_DIR}/art/art.cmake)
-set(RESOURCE_FILES ${ART_FILES})
+include(${CMAKE_CURRENT_LIST_DIR}/payload.cmake)
+set(RESOURCE_FILES ${ART_FILES} ${PAYLOAD_COMPRESSED})

@@ -16,7 +16,7 @@ file_bytes() { stat -c %s "$@" 2>/dev/null | awk '{ total += $1 } END { print to
 total=$(file_bytes "$exe")
 code=$(section_bytes "$exe" '^\.text$')
 resources=$(section_bytes "$exe" '^\.rsrc$')
-payload=$(file_bytes "$build"/res/payload/*)
+payload=$(file_bytes "$build"/res/payload/*.szd)
 picture=$(file_bytes "$build/res/tarven.bmp")
 echo "== setup.exe: $total bytes"
 echo "   code (.text)        $code"
