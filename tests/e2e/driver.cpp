@@ -1,5 +1,6 @@
 #include "driver.h"
 #include <string.h>
+#include <shlobj.h>
 
 std::string g_setupPath;
 std::string g_extraArgument;
@@ -108,9 +109,10 @@ std::string WindowText(HWND window)
     DWORD_PTR length = 0;
     if (!SendMessageTimeoutA(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, WAIT_MS, &length))
         return "";
-    std::string text(length + 1, '\0');
+    // Room to spare: the text may change between the two messages.
+    std::string text(length + 1024, '\0');
     DWORD_PTR copied = 0;
-    SendMessageTimeoutA(window, WM_GETTEXT, length + 1, (LPARAM)&text[0], SMTO_ABORTIFHUNG,
+    SendMessageTimeoutA(window, WM_GETTEXT, text.size(), (LPARAM)&text[0], SMTO_ABORTIFHUNG,
                         WAIT_MS, &copied);
     text.resize(copied);
     return text;
@@ -297,4 +299,86 @@ int main(int argc, char **argv)
     }
     printf("no scenario %s\n", argv[1]);
     return 2;
+}
+
+static bool ReadWholeFile(const char *path, std::string *contents)
+{
+    HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    DWORD size = GetFileSize(file, NULL), got = 0;
+    contents->assign(size, '\0');
+    bool done = size == 0 || (ReadFile(file, &(*contents)[0], size, &got, NULL) && got == size);
+    CloseHandle(file);
+    return done;
+}
+
+bool SameFileContents(const char *a, const char *b)
+{
+    std::string first, second;
+    return ReadWholeFile(a, &first) && ReadWholeFile(b, &second) && first == second;
+}
+
+bool FileExists(const char *path)
+{
+    DWORD attributes = GetFileAttributesA(path);
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool FolderExists(const char *path)
+{
+    DWORD attributes = GetFileAttributesA(path);
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+std::string MachineString(const char *key, const char *name)
+{
+    char value[4096];
+    DWORD size = sizeof value, type = 0;
+    HKEY opened;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, key, 0, KEY_READ, &opened) != ERROR_SUCCESS)
+        return "<missing>";
+    LONG result = RegQueryValueExA(opened, name, NULL, &type, (BYTE *)value, &size);
+    RegCloseKey(opened);
+    if (result != ERROR_SUCCESS || type != REG_SZ || size == 0)
+        return "<missing>";
+    value[size - 1] = '\0';
+    return value;
+}
+
+bool MachineKeyExists(const char *key)
+{
+    HKEY opened;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, key, 0, KEY_READ, &opened) != ERROR_SUCCESS)
+        return false;
+    RegCloseKey(opened);
+    return true;
+}
+
+bool ReadShortcut(const char *linkFile, std::string *target, std::string *description)
+{
+    CoInitialize(NULL);
+    IShellLinkA *link = NULL;
+    IPersistFile *file = NULL;
+    bool read = false;
+    if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, NULL, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                                   (void **)&link)) &&
+        SUCCEEDED(link->QueryInterface(IID_IPersistFile, (void **)&file))) {
+        WCHAR wide[MAX_PATH];
+        char text[MAX_PATH];
+        MultiByteToWideChar(CP_ACP, 0, linkFile, -1, wide, MAX_PATH);
+        if (SUCCEEDED(file->Load(wide, STGM_READ))) {
+            link->GetPath(text, MAX_PATH, NULL, 0);
+            *target = text;
+            link->GetDescription(text, MAX_PATH);
+            *description = text;
+            read = true;
+        }
+    }
+    if (file)
+        file->Release();
+    if (link)
+        link->Release();
+    CoUninitialize();
+    return read;
 }

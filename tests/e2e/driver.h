@@ -63,4 +63,15 @@ void FreeScreenshot(Screenshot *shot);
 DWORD ScreenPixel(const Screenshot *shot, int x, int y);
 bool SaveScreenshotBmp(const Screenshot *shot, const char *path);
 
+
+// Files, registry and shortcuts as the installed product left them
+bool SameFileContents(const char *a, const char *b);
+bool FileExists(const char *path);
+bool FolderExists(const char *path);
+// A REG_SZ value under HKEY_LOCAL_MACHINE, or "<missing>".
+std::string MachineString(const char *key, const char *name);
+bool MachineKeyExists(const char *key);
+// Reads a shortcut file back through the shell link object.
+bool ReadShortcut(const char *linkFile, std::string *target, std::string *description);
+
 #endif

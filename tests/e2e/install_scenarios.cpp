@@ -1,0 +1,429 @@
+// The installation from licence to finish, and the roads that leave it early.
+#include "driver.h"
+#include <vector>
+
+#define INSTALL_DIR "C:\\Program files\\Quillmere"
+#define START_MENU "C:\\windows\\Start Menu"
+#define PROGRAMS START_MENU "\\Programs"
+#define PROGRAM_GROUP PROGRAMS "\\Quillmere"
+#define NT_UNINSTALL "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Uninstall\\Quillmere"
+#define WIN_UNINSTALL "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Quillmere"
+#define APP_PATH "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Quillmere"
+
+struct PayloadRow {
+    const char *temporary;
+    const char *destination;
+};
+
+static const PayloadRow g_rows[] = {
+    {"qmcore.cf_", "\\qmcore.cfg"},       {"userpr~1.cf_", "\\userprefs.cfg"},
+    {"fastio.dl_", "\\fastio.dll"},       {"deflt.dl_", "\\deflt.dll"},
+    {"expand32.dl_", "\\expand32.dll"},   {"bundle32.dl_", "\\bundle32.dll"},
+    {"quillm~1.ex_", "\\quillmere.exe"},  {"qmguide.hl_", "\\qmguide.hlp"},
+    {"qmkeys.kb_", "\\qmkeys.kbm"},       {"notes.wr_", "\\notes.wri"},
+    {"remove~1.ex_", "\\removequill.exe"}, {"netxfer.dl_", "\\netxfer.dll"},
+    {"oldarc.dl_", "\\oldarc.dll"},       {"GENERAL.DA__", "\\lists\\GENERAL.DAT"},
+};
+static const int ROWS = sizeof g_rows / sizeof g_rows[0];
+
+static std::string Installed(int row)
+{
+    return std::string(INSTALL_DIR) + g_rows[row].destination;
+}
+
+static std::string TemporaryFolder()
+{
+    char folder[MAX_PATH];
+    GetTempPathA(MAX_PATH, folder);
+    return folder;
+}
+
+static void AcceptLicence()
+{
+    HWND page = WaitDialogWithControl(IDOK, "I Agree");
+    ok(page != NULL, "the licence page appears");
+    if (page)
+        PressButton(page, IDOK);
+}
+
+static HWND NextOnDirPage()
+{
+    HWND page = WaitDialogWithControl(IDOK, "Next");
+    ok(page != NULL, "the directory page appears");
+    if (!page)
+        return NULL;
+    ok(ControlText(page, IDC_PATH) == INSTALL_DIR, "directory box: %s",
+       ControlText(page, IDC_PATH).c_str());
+    PressButton(page, IDOK);
+    return page;
+}
+
+static HWND WaitCopyPage()
+{
+    return WaitDialogWithControl(IDC_COPY_PROGRESS, "");
+}
+
+// Reads the status line as fast as it changes until the copy page goes away.
+static std::vector<std::string> WatchCopy(HWND copyPage)
+{
+    std::vector<std::string> seen;
+    HWND status = GetDlgItem(copyPage, IDC_COPY_STATUS);
+    while (IsWindow(copyPage) && IsWindowVisible(copyPage) && WaitSetupExit(0) == STILL_ACTIVE) {
+        std::string text = WindowText(status);
+        if (!text.empty() && (seen.empty() || seen.back() != text))
+            seen.push_back(text);
+        Sleep(1);
+    }
+    return seen;
+}
+
+static std::string StatusOf(int row)
+{
+    return std::string("FROM: ") + g_rows[row].temporary + "  TO: " + g_rows[row].destination;
+}
+
+static void CheckStatuses(const std::vector<std::string> &seen)
+{
+    int next = 0, strays = 0;
+    for (size_t i = 0; i < seen.size(); ++i) {
+        int row = next;
+        while (row < ROWS && seen[i] != StatusOf(row))
+            ++row;
+        if (row == ROWS && ++strays)
+            printf("status out of order: \"%s\"\n", seen[i].c_str());
+        else
+            next = row + 1;
+    }
+    ok(strays == 0 && !seen.empty() && seen.front() == StatusOf(0) &&
+           seen.back() == StatusOf(ROWS - 1),
+       "status lines in row order from \"%s\" to \"%s\" (%d seen, %d out of order)",
+       StatusOf(0).c_str(), StatusOf(ROWS - 1).c_str(), (int)seen.size(), strays);
+}
+
+static void CheckInstalledFiles()
+{
+    std::string payload = g_extraArgument;
+    int wrong = 0, leftovers = 0;
+    for (int row = 0; row < ROWS; ++row) {
+        if (!SameFileContents(Installed(row).c_str(), (payload + g_rows[row].destination).c_str())) {
+            ++wrong;
+            ok(false, "%s is not the built file", Installed(row).c_str());
+        }
+        leftovers += FileExists((TemporaryFolder() + g_rows[row].temporary).c_str());
+    }
+    ok(wrong == 0, "all fourteen files installed byte for byte");
+    ok(leftovers == 0, "no temporary file is left, %d found", leftovers);
+}
+
+static void CheckShortcuts(const char *folder)
+{
+    static const char *const links[3][3] = {
+        {"\\Quillmere.lnk", "\\quillmere.exe", "Quillmere"},
+        {"\\Uninstall.lnk", "\\removequill.exe", "Uninstall"},
+        {"\\Readme.lnk", "\\notes.wri", "Readme"},
+    };
+    for (int i = 0; i < 3; ++i) {
+        std::string target, description;
+        std::string link = std::string(folder) + links[i][0];
+        bool read = ReadShortcut(link.c_str(), &target, &description);
+        ok(read && lstrcmpiA(target.c_str(), (std::string(INSTALL_DIR) + links[i][1]).c_str()) == 0 &&
+               description == links[i][2],
+           "%s: target \"%s\", description \"%s\"", link.c_str(), target.c_str(),
+           description.c_str());
+    }
+}
+
+static void CheckRegistry(const char *uninstallKey)
+{
+    ok(MachineString(uninstallKey, "DisplayName") == "Quillmere", "DisplayName under %s",
+       uninstallKey);
+    ok(MachineString(uninstallKey, "UninstallString") == INSTALL_DIR "\\removequill.exe",
+       "UninstallString: %s", MachineString(uninstallKey, "UninstallString").c_str());
+    ok(MachineString(uninstallKey, "Scdir") == PROGRAM_GROUP, "Scdir: %s",
+       MachineString(uninstallKey, "Scdir").c_str());
+    ok(MachineString(uninstallKey, "Progdir") == INSTALL_DIR, "Progdir: %s",
+       MachineString(uninstallKey, "Progdir").c_str());
+    ok(MachineString(APP_PATH, "") == INSTALL_DIR "\\Quillmere", "App Paths default: %s",
+       MachineString(APP_PATH, "").c_str());
+    ok(MachineString(APP_PATH, "Path") == INSTALL_DIR, "App Paths Path: %s",
+       MachineString(APP_PATH, "Path").c_str());
+}
+
+static bool IsProgramGroupWindow(HWND window, void *)
+{
+    return ClassName(window) == "ExplorerWClass" || ClassName(window) == "CabinetWClass";
+}
+
+// The shell window that shows the new program group; closed again like a person would.
+static void CheckFolderOpened()
+{
+    DWORD start = GetTickCount();
+    HWND shell = NULL;
+    while (!shell && GetTickCount() - start < WAIT_MS) {
+        shell = FindWindowA("ExplorerWClass", NULL);
+        if (!shell)
+            shell = FindWindowA("CabinetWClass", NULL);
+        Sleep(50);
+    }
+    ok(shell != NULL, "a shell window shows the program group");
+    if (!shell)
+        return;
+    DWORD pid = 0;
+    GetWindowThreadProcessId(shell, &pid);
+    HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, pid);
+    PostMessageA(shell, WM_CLOSE, 0, 0);
+    ok(process && WaitForSingleObject(process, WAIT_MS) == WAIT_OBJECT_0,
+       "the shell window's process ends when it is closed");
+    if (process)
+        CloseHandle(process);
+    (void)IsProgramGroupWindow;
+}
+
+static void MakeStartMenu()
+{
+    CreateDirectoryA(START_MENU, NULL);
+    CreateDirectoryA(PROGRAMS, NULL);
+}
+
+// Licence, directory, copy and the shortcut page's "Finnish", as a person does them.
+static void InstallToFinish(bool watchStatuses)
+{
+    HWND main = WaitMainWindow();
+    AcceptLicence();
+    NextOnDirPage();
+    HWND copyPage = WaitCopyPage();
+    ok(copyPage != NULL, "the copy page appears");
+    if (copyPage && watchStatuses)
+        CheckStatuses(WatchCopy(copyPage));
+    HWND page = WaitDialogWithControl(IDOK, "Finnish");
+    ok(page != NULL, "the shortcut page appears");
+    if (!page)
+        return;
+    ok(ControlText(page, IDC_PATH) == PROGRAM_GROUP, "shortcut box: %s",
+       ControlText(page, IDC_PATH).c_str());
+    PressButton(page, IDOK);
+    (void)main;
+}
+
+static void ExpectSuccess()
+{
+    HWND main = WaitMainWindow();
+    ANSWER(main, "Quillmere was successfully installed", "Setup", IDOK);
+    DWORD code = WaitSetupExit();
+    ok(code == 0, "exit code 0, got %lu", code);
+}
+
+SCENARIO(install_whole)
+{
+    MakeStartMenu();
+    if (!StartSetup())
+        return;
+    InstallToFinish(true);
+    CheckFolderOpened();
+    ExpectSuccess();
+    CheckInstalledFiles();
+    CheckShortcuts(PROGRAM_GROUP);
+    CheckRegistry(NT_UNINSTALL);
+    ok(!MachineKeyExists(WIN_UNINSTALL), "nothing under the Windows key's uninstall list");
+}
+
+// Set for setup.exe alone, as a per-program Windows version.
+static void ReportWindowsVersion(const char *version)
+{
+    HKEY key;
+    RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Wine\\AppDefaults\\setup.exe", 0, NULL, 0,
+                    KEY_ALL_ACCESS, NULL, &key, NULL);
+    RegSetValueExA(key, "Version", 0, REG_SZ, (const BYTE *)version, lstrlenA(version) + 1);
+    RegCloseKey(key);
+}
+
+static void SetMachineString(const char *key, const char *name, const char *value)
+{
+    HKEY opened;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, key, 0, KEY_SET_VALUE, &opened) == ERROR_SUCCESS) {
+        RegSetValueExA(opened, name, 0, REG_SZ, (const BYTE *)value, lstrlenA(value) + 1);
+        RegCloseKey(opened);
+    }
+}
+
+// Windows 98 keeps its uninstall list below the "Windows" key; a second installation
+// over the first rewrites every value and shortcut and replaces every file.
+SCENARIO(install_twice_win98)
+{
+    ReportWindowsVersion("win98");
+    MakeStartMenu();
+    if (!StartSetup())
+        return;
+    InstallToFinish(false);
+    CheckFolderOpened();
+    ExpectSuccess();
+    CheckRegistry(WIN_UNINSTALL);
+    ok(!MachineKeyExists(NT_UNINSTALL), "nothing under the NT key's uninstall list");
+    KillSetup();
+
+    SetMachineString(WIN_UNINSTALL, "DisplayName", "stale");
+    SetMachineString(APP_PATH, "Path", "stale");
+    CloseHandle(CreateFileA(PROGRAM_GROUP "\\Readme.lnk", GENERIC_WRITE, 0, NULL, CREATE_ALWAYS,
+                            0, NULL));
+    CloseHandle(CreateFileA(Installed(0).c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL));
+    if (!StartSetup())
+        return;
+    HWND main = WaitMainWindow();
+    AcceptLicence();
+    HWND dirPage = NextOnDirPage();
+    ANSWER(dirPage, "Directory allready exsist or disk isn't writeable.\nContinue with installation "
+                    "anyway",
+           NULL, IDYES);
+    HWND page = WaitDialogWithControl(IDOK, "Finnish");
+    if (page)
+        PressButton(page, IDOK);
+    CheckFolderOpened();
+    ExpectSuccess();
+    CheckRegistry(WIN_UNINSTALL);
+    CheckShortcuts(PROGRAM_GROUP);
+    CheckInstalledFiles();
+    (void)main;
+}
+
+// Without the Start menu's Programs folder no shortcut can be made: the user is told, and
+// the installation still ends in success.
+SCENARIO(install_without_start_menu)
+{
+    if (!StartSetup())
+        return;
+    InstallToFinish(false);
+    HWND main = WaitMainWindow();
+    ANSWER(main, "Setup could not create the shortcuts in\n" PROGRAM_GROUP, "Setup", IDOK);
+    ExpectSuccess();
+    ok(!FolderExists(PROGRAM_GROUP), "no program group was made");
+    CheckInstalledFiles();
+    CheckRegistry(NT_UNINSTALL);
+}
+
+SCENARIO(shortcut_page_cancel)
+{
+    MakeStartMenu();
+    if (!StartSetup())
+        return;
+    AcceptLicence();
+    NextOnDirPage();
+    HWND page = WaitDialogWithControl(IDOK, "Finnish");
+    if (!page)
+        return;
+    PressButton(page, IDCANCEL);
+    ANSWER(page, "Cancel creating the shortcuts?", "Confirmation", IDNO);
+    ok(IsWindowVisible(page) && IsWindowEnabled(GetDlgItem(page, IDOK)),
+       "No keeps the page working");
+    PressButton(page, IDCANCEL);
+    ANSWER(page, "Cancel creating the shortcuts?", "Confirmation", IDYES);
+    HWND main = WaitMainWindow();
+    ANSWER(main, "Program will exit", "Setup canceled", IDOK);
+    ok(WaitSetupExit() == 0, "exit code 0");
+    CheckInstalledFiles();
+    ok(!MachineKeyExists(NT_UNINSTALL) && !MachineKeyExists(APP_PATH), "no registry entry");
+    ok(!FolderExists(PROGRAM_GROUP), "no program group");
+}
+
+static HWND CancelDuringCopy(int clicks)
+{
+    HWND copyPage = WaitCopyPage();
+    ok(copyPage != NULL, "the copy page appears");
+    if (!copyPage)
+        return NULL;
+    for (int i = 0; i < clicks; ++i)
+        PostMessageA(GetDlgItem(copyPage, IDCANCEL), BM_CLICK, 0, 0);
+    ok(ANSWER(copyPage,
+              "Are you sure you want to cancel the setup?\nAll installed files will be removed.",
+              "Question", IDNO),
+       "the copy asks once");
+    return copyPage;
+}
+
+// Several clicks on Cancel give one question; No lets the copy finish.
+SCENARIO(copy_cancel_declined)
+{
+    if (!StartSetup())
+        return;
+    AcceptLicence();
+    NextOnDirPage();
+    HWND copyPage = CancelDuringCopy(3);
+    ok(copyPage && NoMessageBoxFor(1000), "no second question");
+    ok(WaitDialogWithControl(IDOK, "Finnish") != NULL, "the copy finishes");
+    CheckInstalledFiles();
+}
+
+// Yes removes every file already expanded and keeps the directories.
+SCENARIO(copy_cancel_confirmed)
+{
+    if (!StartSetup())
+        return;
+    AcceptLicence();
+    NextOnDirPage();
+    HWND copyPage = WaitCopyPage();
+    if (!copyPage)
+        return;
+    // Let a few rows land first.
+    HWND status = GetDlgItem(copyPage, IDC_COPY_STATUS);
+    DWORD start = GetTickCount();
+    while (WindowText(status) != StatusOf(4) && GetTickCount() - start < WAIT_MS)
+        Sleep(1);
+    PressButton(copyPage, IDCANCEL);
+    ANSWER(copyPage, "Are you sure you want to cancel the setup?\nAll installed files will be removed.",
+           "Question", IDYES);
+    HWND main = WaitMainWindow();
+    ANSWER(main, "Program will exit", "Setup canceled", IDOK);
+    ok(WaitSetupExit() == 0, "exit code 0");
+    int left = 0;
+    for (int row = 0; row < ROWS; ++row)
+        left += FileExists(Installed(row).c_str());
+    ok(left == 0, "every expanded file is removed, %d left", left);
+    ok(FolderExists(INSTALL_DIR) && FolderExists(INSTALL_DIR "\\lists"),
+       "the directories stay");
+}
+
+static void ExpectCopyFailure(const std::string &from, const std::string &to)
+{
+    HWND copyPage = WaitCopyPage();
+    std::string text = "Unable to copy a file:\nFrom=" + from + "\nTo=" + to + "\nProgram will exit";
+    ANSWER(copyPage, text.c_str(), "Error", IDOK);
+    HWND main = WaitMainWindow();
+    ANSWER(main,
+           "An error was ocured.\nYou can send me an email on: support@quillmere.example.com\n"
+           "with your error message for a instruction how to setup this progam",
+           "Setup error", IDOK);
+    ok(WaitSetupExit() == 0, "exit code 0 after the error");
+}
+
+// A temporary folder that cannot be written: the first row fails, "To=" still empty.
+SCENARIO(copy_fails_without_temp)
+{
+    SetEnvironmentVariableA("TEMP", "C:\\missing-temp");
+    SetEnvironmentVariableA("TMP", "C:\\missing-temp");
+    bool started = StartSetup();
+    SetEnvironmentVariableA("TEMP", TemporaryFolder().c_str());
+    if (!started)
+        return;
+    AcceptLicence();
+    NextOnDirPage();
+    ExpectCopyFailure("C:\\missing-temp\\qmcore.cf_", "");
+    ok(!FileExists(Installed(0).c_str()), "nothing was installed");
+}
+
+// A file standing where "lists" should be: the last row fails, both paths named, and the
+// files before it stay.
+SCENARIO(copy_fails_on_lists)
+{
+    CreateDirectoryA(INSTALL_DIR, NULL);
+    CloseHandle(CreateFileA(INSTALL_DIR "\\lists", GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL));
+    if (!StartSetup())
+        return;
+    AcceptLicence();
+    HWND dirPage = NextOnDirPage();
+    ANSWER(dirPage, "Directory allready exsist or disk isn't writeable.\nContinue with installation "
+                    "anyway",
+           NULL, IDYES);
+    ExpectCopyFailure(TemporaryFolder() + "GENERAL.DA__", Installed(ROWS - 1));
+    ok(FileExists(Installed(0).c_str()) && FileExists(Installed(ROWS - 2).c_str()),
+       "the rows before it stay installed");
+    ok(!FileExists((TemporaryFolder() + "GENERAL.DA__").c_str()), "no temporary file left");
+}
