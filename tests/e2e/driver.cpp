@@ -1,10 +1,15 @@
 #include "driver.h"
+#include <stdlib.h>
 #include <string.h>
 #include <shlobj.h>
 
+DWORD g_waitMs = 15000;
 std::string g_setupPath;
 std::string g_extraArgument;
 static PROCESS_INFORMATION g_setup;
+// The registry as the program under test sees it: a 32-bit program on 64-bit Windows
+// has its own view of parts of HKEY_LOCAL_MACHINE.
+static REGSAM g_registryView;
 
 struct Scenario {
     const char *name;
@@ -32,6 +37,9 @@ bool StartSetup(const char *currentDir)
            GetLastError());
         return false;
     }
+    BOOL emulated32 = FALSE;
+    IsWow64Process(g_setup.hProcess, &emulated32);
+    g_registryView = emulated32 ? KEY_WOW64_32KEY : 0;
     return true;
 }
 
@@ -287,6 +295,9 @@ int main(int argc, char **argv)
         printf("usage: driver SCENARIO SETUP_EXE\n");
         return 2;
     }
+    const char *wait = getenv("QM_WAIT_MS");
+    if (wait && atoi(wait) > 0)
+        g_waitMs = atoi(wait);
     g_setupPath = argv[2];
     if (argc > 3)
         g_extraArgument = argv[3];
@@ -336,7 +347,8 @@ std::string MachineString(const char *key, const char *name)
     char value[4096];
     DWORD size = sizeof value, type = 0;
     HKEY opened;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, key, 0, KEY_READ, &opened) != ERROR_SUCCESS)
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, key, 0, KEY_READ | g_registryView, &opened) !=
+        ERROR_SUCCESS)
         return "<missing>";
     LONG result = RegQueryValueExA(opened, name, NULL, &type, (BYTE *)value, &size);
     RegCloseKey(opened);
@@ -349,7 +361,8 @@ std::string MachineString(const char *key, const char *name)
 bool MachineKeyExists(const char *key)
 {
     HKEY opened;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, key, 0, KEY_READ, &opened) != ERROR_SUCCESS)
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, key, 0, KEY_READ | g_registryView, &opened) !=
+        ERROR_SUCCESS)
         return false;
     RegCloseKey(opened);
     return true;

@@ -8,7 +8,10 @@
 #include "../check.h"
 #include "ids.h"
 
-#define WAIT_MS 15000 // every wait gives up after this long
+// Every wait gives up after this long: 15 s, or QM_WAIT_MS milliseconds (emulated
+// 32-bit programs need minutes).
+extern DWORD g_waitMs;
+#define WAIT_MS g_waitMs
 
 // Scenarios register themselves; the driver runs the one named on its command line.
 typedef void (*ScenarioBody)();

@@ -38,6 +38,34 @@ SCENARIO(main_window)
     ExpectExitZero("the close command");
 }
 
+// What Windows shows of the installer before it runs: its version information.
+SCENARIO(version_information)
+{
+    DWORD handle = 0;
+    DWORD size = GetFileVersionInfoSizeA(g_setupPath.c_str(), &handle);
+    std::string block(size, '\0');
+    ok(size > 0 && GetFileVersionInfoA(g_setupPath.c_str(), 0, size, &block[0]),
+       "setup.exe carries version information");
+    static const char *const fields[][2] = {
+        {"ProductName", "Quillmere"},
+        {"FileDescription", "Quillmere Setup"},
+        {"CompanyName", "The Quillmere team"},
+    };
+    for (unsigned i = 0; size > 0 && i < sizeof fields / sizeof fields[0]; ++i) {
+        std::string path = std::string("\\StringFileInfo\\040904B0\\") + fields[i][0];
+        char *value = NULL;
+        UINT length = 0;
+        ok(VerQueryValueA(&block[0], path.c_str(), (void **)&value, &length) && value &&
+               lstrcmpA(value, fields[i][1]) == 0,
+           "%s: expected \"%s\", got \"%s\"", fields[i][0], fields[i][1], value ? value : "");
+    }
+    HMODULE module = LoadLibraryExA(g_setupPath.c_str(), NULL, LOAD_LIBRARY_AS_DATAFILE);
+    ok(module && FindResourceA(module, MAKEINTRESOURCEA(1), RT_MANIFEST),
+       "setup.exe carries its application manifest");
+    if (module)
+        FreeLibrary(module);
+}
+
 // Blue level of the backdrop at a screen row, computed from the picture's own rule.
 static BYTE ExpectedBlue(int bitmapRowFromTop, int height)
 {
