@@ -83,9 +83,11 @@ void ProgressStep()
     FillRect(progress->dc, &progress->fill, progress->brush);
     if (!textDue)
         return;
-    // Repainting the unfilled strip black wipes the previous number there.
+    // Repainting the unfilled strip black wipes the previous number there. It is repainted
+    // now, before the new number: a repaint left for later would wipe the new one too.
     RECT strip = {progress->fill.right, FILL_TOP, progress->width, FILL_BOTTOM};
     InvalidateRect(g_hProgressCtl, &strip, TRUE);
+    UpdateWindow(g_hProgressCtl);
     SetBkMode(progress->dc, TRANSPARENT);
     SetTextColor(progress->dc, RGB(0xFF, 0xFF, 0xFF));
     int length = lstrlenA(progress->text);

@@ -20,9 +20,11 @@ fi
 screens=$build/screens
 rm -rf "$screens"
 mkdir -p "$screens"
-"$here/wine-run.sh" -- "$build/tests/e2e/driver.exe" walk "@$build/setup.exe" "@$screens"
+# The 32-bit installer may run under emulation here: give every wait minutes.
+QM_WAIT_MS=${QM_WAIT_MS:-600000} "$here/wine-run.sh" -- \
+    "$build/x64/tests/e2e/driver.exe" walk "@$build/setup.exe" "@$screens"
 for picture in "$screens"/*.bmp; do
-    convert "$picture" "${picture%.bmp}.png" && rm "$picture"
+    convert "$picture" -alpha off "${picture%.bmp}.png" && rm "$picture"
 done
 echo "screens:"
 ls "$screens"

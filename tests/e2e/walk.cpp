@@ -1,4 +1,4 @@
-// The unattended walk of "make run": goes through the installer as a person would
+// The unattended walk of "make run": goes through the installation as a person would
 // and photographs every screen into the folder named on the command line.
 #include "driver.h"
 
@@ -6,7 +6,7 @@ static int g_shotNumber;
 
 static void Photograph(const char *name)
 {
-    Sleep(300); // let the last paint reach the screen
+    Sleep(500); // let the last paint reach the screen
     Screenshot shot = CaptureScreen();
     char path[MAX_PATH];
     wsprintfA(path, "%s\\%02d-%s.bmp", g_extraArgument.c_str(), ++g_shotNumber, name);
@@ -14,16 +14,56 @@ static void Photograph(const char *name)
     FreeScreenshot(&shot);
 }
 
+// Waits for a page by one of its controls, photographs it, then presses a button.
+static HWND Visit(int id, const char *text, const char *name, int button)
+{
+    HWND page = WaitDialogWithControl(id, text);
+    ok(page != NULL, "the %s screen appears", name);
+    if (!page)
+        return NULL;
+    Photograph(name);
+    if (button)
+        PressButton(page, button);
+    return page;
+}
+
 static void Walk()
 {
+    CreateDirectoryA("C:\\windows\\Start Menu", NULL);
+    CreateDirectoryA("C:\\windows\\Start Menu\\Programs", NULL);
     if (!StartSetup())
         return;
     HWND main = WaitMainWindow();
     if (!main)
         return;
-    Settle(main);
-    Photograph("backdrop");
-    PostMessageA(main, WM_TIMER, ID_STEP_DONE, 0);
+    Visit(IDOK, "I Agree", "licence", IDOK);
+    HWND dirPage = Visit(IDOK, "Next", "directory", IDC_BROWSE);
+    if (!dirPage)
+        return;
+    Visit(IDOK, "OK", "folder-browser", IDCANCEL);
+    PressButton(dirPage, IDOK);
+    HWND copyPage = WaitDialogWithControl(IDC_COPY_PROGRESS, "");
+    if (copyPage) {
+        // Held at its question halfway through long enough to be photographed, then let go on.
+        HWND status = GetDlgItem(copyPage, IDC_COPY_STATUS);
+        DWORD start = GetTickCount();
+        while (WindowText(status).find("quillm~1") == std::string::npos &&
+               GetTickCount() - start < WAIT_MS)
+            Sleep(1);
+        PressButton(copyPage, IDCANCEL);
+        if (WaitMessageBox(copyPage)) {
+            Photograph("copy");
+            ANSWER(copyPage,
+                   "Are you sure you want to cancel the setup?\nAll installed files will be "
+                   "removed.",
+                   "Question", IDNO);
+        }
+    }
+    HWND shortcutPage = Visit(IDOK, "Finnish", "shortcuts", IDC_BROWSE);
+    if (!shortcutPage)
+        return;
+    Visit(IDC_SHORTCUT_FOLDERS, "", "shortcut-browser", IDCANCEL);
+    PressButton(shortcutPage, IDOK);
     if (WaitMessageBox(main)) {
         Photograph("finished");
         ANSWER(main, "Quillmere was successfully installed", "Setup", IDOK);
