@@ -42,7 +42,8 @@ def parse(lines, source):
         if line.startswith("@topic "):
             parts = line.split(None, 2)
             if len(parts) < 3 or not TOPIC_ID.match(parts[1]):
-                raise SourceError(source, number, "expected '@topic ID TITLE' with ID of a-z, 0-9, -")
+                raise SourceError(source, number,
+                                  "expected '@topic ID TITLE' with ID of a-z, 0-9, -")
             if any(t.id == parts[1] for t in topics):
                 raise SourceError(source, number, f"topic '{parts[1]}' is defined twice")
             topics.append(Topic(parts[1], parts[2], number))

@@ -150,7 +150,8 @@ def parse_write(data):
     chars = fkp_runs(data, pn_char, pn_para, PAGE, fc_mac)
     paras = fkp_runs(data, pn_para, pn_fntb, PAGE, fc_mac)
     for _, lim, prop in paras:
-        expect(text[lim - PAGE - 2:lim - PAGE] == b"\r\n", f"paragraph run ends at {lim}, not after CR LF")
+        expect(text[lim - PAGE - 2:lim - PAGE] == b"\r\n",
+               f"paragraph run ends at {lim}, not after CR LF")
         expect(prop is None or (len(prop) >= 1 and prop[0] == 61), "PAP does not start with 61")
     for _, _, prop in chars:
         expect(prop is None or (len(prop) >= 3 and prop[2] >= 8), "CHP without a sensible size")
