@@ -27,3 +27,10 @@ echo "   own overhead        $((total - payload - picture)) bytes (the exe less 
 echo "== launch to first paint under Wine (the 64-bit twin; 32-bit programs are emulated here)"
 "$here/../tests/wine-run.sh" -- "$build/x64/tests/e2e/driver.exe" first_paint \
     "@$build/x64/setup.exe" 5 | grep -v 'passed,'
+
+echo "== copy stage under Wine (the 64-bit twin)"
+"$here/../tests/wine-run.sh" -- "$build/x64/tests/e2e/driver.exe" copy_stage \
+    "@$build/x64/setup.exe" 3 | grep -v 'passed,'
+
+echo "== SZDD compressor against mscompress"
+"$here/szdd/bench.sh" "$build/host" "$build"/payload/*.* "$build"/payload/lists/*
