@@ -1,5 +1,5 @@
 #include "install.h"
-#include <stdio.h>
+
 
 CopyProgress g_copyProgress;
 
@@ -58,7 +58,7 @@ BOOL ProgressAdvance(CopyProgress *progress)
 
     if (progress->stepNumber > progress->stepCount)
         return FALSE;
-    sprintf(progress->text, "%ld", progress->stepNumber * 100 / progress->stepCount);
+    wsprintfA(progress->text, "%ld", progress->stepNumber * 100 / progress->stepCount);
     ++progress->stepNumber;
     return TRUE;
 }

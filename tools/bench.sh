@@ -8,8 +8,11 @@ exe=$build/setup.exe
 export QM_WINE_TEMPLATE=$build/wine/template
 
 section_bytes() { # sum of the raw sizes of the sections whose names match $2
-    i686-w64-mingw32-objdump -h "$1" | awk -v pattern="$2" \
-        '$2 ~ pattern { total += strtonum("0x" $3) } END { print total + 0 }'
+    local total=0 name size
+    while read -r name size; do
+        total=$((total + 16#$size))
+    done < <(i686-w64-mingw32-objdump -h "$1" | awk -v pattern="$2" '$2 ~ pattern { print $2, $3 }')
+    echo $total
 }
 file_bytes() { stat -c %s "$@" 2>/dev/null | awk '{ total += $1 } END { print total + 0 }'; }
 
