@@ -1,11 +1,19 @@
-// The licence page and the install-directory page, used as a person would: buttons and keys.
+// The licence page, the install-directory page and the folder browser, used as a person
+// would: buttons, keys, the mouse in the folder list, the arrow keys in the drive list.
 #include "driver.h"
+#include <commctrl.h>
 #include <algorithm>
 
 #define CANCEL_QUESTION "Are you sure you want to cancel the setup?"
 #define EXISTS_QUESTION                                                                        \
     "Directory allready exsist or disk isn't writeable.\nContinue with installation anyway"
+#define NOT_ENOUGH_SPACE                                                                       \
+    "You do not have enough Free disk space on this drive for installation. Change the "      \
+    "drive or remove some other program-s to free more disk space."
 #define SYSTEM_CAPTION "Error" // what the system shows for a message box without a caption
+#define BROWSER_TITLE "Setup - directory"
+#define PARENT_ENTRY "........"
+#define REQUIRED_KB 5473
 #define DEFAULT_DIR "C:\\Program files\\Quillmere"
 #define PROGRAM_FILES "C:\\Program Files" // as the prefix spells it on disk
 
@@ -33,10 +41,26 @@ static HWND StartAtDirPage()
     return Appeared(WaitDirPage(), "the directory page after the licence");
 }
 
+static HWND OpenBrowser(HWND page)
+{
+    PressButton(page, IDC_BROWSE);
+    HWND browser = Appeared(WaitDialogTitled(BROWSER_TITLE), "\"" BROWSER_TITLE "\"");
+    ok(!browser || GetWindow(browser, GW_OWNER) == page, "the page owns the browser");
+    return browser;
+}
+
 static bool IsDirectory(const char *path)
 {
     DWORD attributes = GetFileAttributesA(path);
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+static std::string Joined(const std::vector<std::string> &texts)
+{
+    std::string joined;
+    for (const std::string &text : texts)
+        joined += (joined.empty() ? "" : "|") + text;
+    return "[" + joined + "]";
 }
 
 // What a person does to a page: a button, or a key where the button is not named.
@@ -239,4 +263,291 @@ SCENARIO(dir_page)
     }
     KillSetup();
     ok(MoveFileA(PROGRAM_FILES ".away", PROGRAM_FILES), "put %s back", PROGRAM_FILES);
+}
+
+// ---------------------------------------------------------------- folder browser
+
+// Folders of dir as a person expects the browser to list them: no files, none whose name
+// begins with a dot, hidden and system folders included.
+static std::vector<std::string> FoldersOf(const std::string &dir)
+{
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((dir + (dir.back() == '\\' ? "*" : "\\*")).c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return names;
+    do {
+        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && found.cFileName[0] != '.')
+            names.push_back(found.cFileName);
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+    return names;
+}
+
+static bool SortedAsShown(const std::vector<std::string> &items)
+{
+    for (size_t i = 1; i < items.size(); ++i)
+        if (lstrcmpiA(items[i - 1].c_str(), items[i].c_str()) > 0)
+            return false;
+    return true;
+}
+
+// The list shows the parent entry first when there is one, then dir's folders and the
+// folder to be created, sorted.
+static void ExpectFolderList(HWND browser, const std::string &dir, bool parent,
+                             const char *name)
+{
+    std::vector<std::string> shown = ListItems(GetDlgItem(browser, IDC_FOLDERS));
+    std::vector<std::string> expected = FoldersOf(dir);
+    expected.push_back(name);
+    std::vector<std::string> rest = shown;
+    if (parent) {
+        ok(!shown.empty() && shown[0] == PARENT_ENTRY, "%s: the parent entry comes first in %s",
+           dir.c_str(), Joined(shown).c_str());
+        if (!rest.empty())
+            rest.erase(rest.begin());
+    }
+    ok(std::find(rest.begin(), rest.end(), PARENT_ENTRY) == rest.end(),
+       "%s: no other parent entry", dir.c_str());
+    ok(SortedAsShown(rest), "%s: sorted: %s", dir.c_str(), Joined(shown).c_str());
+    std::sort(rest.begin(), rest.end());
+    std::sort(expected.begin(), expected.end());
+    ok(rest == expected, "%s: expected the items %s, got %s", dir.c_str(),
+       Joined(expected).c_str(), Joined(rest).c_str());
+}
+
+// Double-clicks the list item with this text; the path line then shows where it led.
+static void Walk(HWND browser, const char *item, const std::string &pathLine)
+{
+    HWND list = GetDlgItem(browser, IDC_FOLDERS);
+    ok(DoubleClickListItem(list, FindListItem(list, item)), "\"%s\" is there to double-click",
+       item);
+    ok(WaitControlText(browser, IDC_FULL_PATH, pathLine),
+       "after \"%s\": expected the path line \"%s\", got \"%s\"", item, pathLine.c_str(),
+       ControlText(browser, IDC_FULL_PATH).c_str());
+}
+
+// The free-space line shows a figure in the expected form; returns the figure.
+static unsigned long FreeSpaceShown(HWND browser)
+{
+    std::string line = ControlText(browser, IDC_FREE_SPACE);
+    unsigned long figure = 0;
+    char again[100] = "";
+    if (sscanf(line.c_str(), " Available: %lu", &figure) == 1)
+        wsprintfA(again, " Available: %lu KB, Required: %d KB", figure, REQUIRED_KB);
+    ok(line == again, "the free-space line \"%s\"", line.c_str());
+    return figure;
+}
+
+// Free space of a drive in thousands of bytes, as the driver sees it.
+static ULONGLONG FreeThousands(const char *root)
+{
+    ULARGE_INTEGER available, total, free;
+    if (!GetDiskFreeSpaceExA(root, &available, &total, &free))
+        return 0;
+    return available.QuadPart / 1000;
+}
+
+struct MadeFolder {
+    const char *path;
+    DWORD attributes; // added after making it
+};
+
+// Folders the list must show or leave out, and a file it must leave out.
+static const MadeFolder g_madeFolders[] = {
+    {PROGRAM_FILES "\\Alpha", 0},
+    {PROGRAM_FILES "\\Alpha\\Inner", 0},
+    {PROGRAM_FILES "\\hidden folder", FILE_ATTRIBUTE_HIDDEN},
+    {PROGRAM_FILES "\\System folder", FILE_ATTRIBUTE_SYSTEM},
+    {PROGRAM_FILES "\\.dotted", 0},
+};
+
+static void MakeFolders()
+{
+    for (const MadeFolder &made : g_madeFolders) {
+        ok(CreateDirectoryA(made.path, NULL), "make %s", made.path);
+        if (made.attributes)
+            ok(SetFileAttributesA(made.path, FILE_ATTRIBUTE_DIRECTORY | made.attributes) &&
+                   (GetFileAttributesA(made.path) & made.attributes),
+               "%s keeps its attribute %lx", made.path, made.attributes);
+    }
+    HANDLE file = CreateFileA(PROGRAM_FILES "\\afile.txt", GENERIC_WRITE, 0, NULL, CREATE_NEW,
+                              0, NULL);
+    ok(file != INVALID_HANDLE_VALUE, "make a file among the folders");
+    CloseHandle(file);
+}
+
+SCENARIO(folder_browser)
+{
+    MakeFolders();
+    HWND page = StartAtDirPage();
+    HWND browser = page ? OpenBrowser(page) : NULL;
+    if (!browser)
+        return;
+    HWND drives = GetDlgItem(browser, IDC_DRIVES);
+    HWND name = GetDlgItem(browser, IDC_DIR_NAME);
+
+    // As it opens: drive C: of C: and Z:, its free space, the proposed folder.
+    std::vector<std::string> roots = ComboItems(drives);
+    ok(Joined(roots) == "[C:\\|Z:\\]", "the drive list: %s", Joined(roots).c_str());
+    ok(ComboSelection(drives) == "C:\\", "drive C: is chosen, got \"%s\"",
+       ComboSelection(drives).c_str());
+    ULONGLONG free = FreeThousands("C:\\");
+    unsigned long shownFree = FreeSpaceShown(browser);
+    ok(shownFree > free * 9 / 10 && shownFree < free * 11 / 10,
+       "drive C: shows %lu thousand bytes free, about %llu", shownFree, free);
+    ok(ControlText(browser, IDC_FULL_PATH) == DEFAULT_DIR && WindowText(name) == "Quillmere",
+       "the path line \"%s\" and the name \"%s\"", ControlText(browser, IDC_FULL_PATH).c_str(),
+       WindowText(name).c_str());
+    ExpectFolderList(browser, PROGRAM_FILES, true, "Quillmere");
+    std::vector<std::string> shown = ListItems(GetDlgItem(browser, IDC_FOLDERS));
+    ok(std::count(shown.begin(), shown.end(), "hidden folder") == 1 &&
+           std::count(shown.begin(), shown.end(), "System folder") == 1 &&
+           std::count(shown.begin(), shown.end(), ".dotted") == 0 &&
+           std::count(shown.begin(), shown.end(), "afile.txt") == 0,
+       "hidden and system folders shown, dotted folders and files not: %s",
+       Joined(shown).c_str());
+
+    // Down into a folder and back up.
+    Walk(browser, "Alpha", "C:\\Program files\\Alpha\\Quillmere");
+    ExpectFolderList(browser, PROGRAM_FILES "\\Alpha", true, "Quillmere");
+    Walk(browser, PARENT_ENTRY, DEFAULT_DIR);
+
+    // The name: at most 99 characters; a longer one brings back the last accepted.
+    std::string longest(99, 'n'), tooLong(100, 'm');
+    SetEditText(name, longest.c_str());
+    SetEditText(name, tooLong.c_str());
+    ok(WindowText(name) == longest, "a 100-character name is refused, the 99 come back");
+    SetEditText(name, "Custom");
+    // The name reaches the list and the path line at the next walk: up to the root.
+    Walk(browser, PARENT_ENTRY, "C:\\Custom");
+    ExpectFolderList(browser, "C:\\", false, "Custom");
+    Walk(browser, "Program Files", PROGRAM_FILES "\\Custom");
+    Walk(browser, "Custom", PROGRAM_FILES "\\Custom\\Custom");
+    shown = ListItems(GetDlgItem(browser, IDC_FOLDERS));
+    ok(Joined(shown) == "[........|Custom]", "inside the folder to be made: %s",
+       Joined(shown).c_str());
+
+    // Another drive and back: the list and the path line follow.
+    ok(StepCombo(drives, VK_DOWN) && ComboSelection(drives) == "Z:\\", "down to drive Z:");
+    ok(WaitControlText(browser, IDC_FULL_PATH, "Z:\\Custom"), "the path line on Z: is \"%s\"",
+       ControlText(browser, IDC_FULL_PATH).c_str());
+    ExpectFolderList(browser, "Z:\\", false, "Custom");
+    FreeSpaceShown(browser);
+    ok(StepCombo(drives, VK_UP) && ComboSelection(drives) == "C:\\", "back up to drive C:");
+    ok(WaitControlText(browser, IDC_FULL_PATH, "C:\\Custom"), "the path line on C: is \"%s\"",
+       ControlText(browser, IDC_FULL_PATH).c_str());
+    ExpectFolderList(browser, "C:\\", false, "Custom");
+    Walk(browser, "Program Files", PROGRAM_FILES "\\Custom");
+
+    // No name: a warning, and the browser stays with the focus on the name.
+    SetEditText(name, "");
+    PressButton(browser, IDOK);
+    ANSWER(browser, "You forget to select a directory", "Warning", IDOK);
+    Settle(browser);
+    ok(IsWindowVisible(browser) && FocusedControl(browser) == name,
+       "the browser stays, the focus on the name");
+
+    // Cancel keeps the folder walked to, even without a name; "Next" then warns.
+    PressButton(browser, IDCANCEL);
+    ok(WaitWindowGone(browser), "Cancel closes the browser");
+    ok(WaitControlText(page, IDC_PATH, PROGRAM_FILES "\\"), "box 101: got \"%s\"",
+       ControlText(page, IDC_PATH).c_str());
+    PressButton(page, IDOK);
+    ANSWER(page, "You forget to select a directory", "Warning", IDOK);
+    Settle(page);
+    ok(IsWindowVisible(page) && FocusedControl(page) == GetDlgItem(page, IDC_PATH),
+       "the page stays, the focus on box 101");
+
+    // A name typed, then Cancel: the page takes both.
+    browser = OpenBrowser(page);
+    if (!browser)
+        return;
+    SetEditText(GetDlgItem(browser, IDC_DIR_NAME), "Final");
+    PressButton(browser, IDCANCEL);
+    ok(WaitWindowGone(browser) && WaitControlText(page, IDC_PATH, PROGRAM_FILES "\\Final"),
+       "box 101: got \"%s\"", ControlText(page, IDC_PATH).c_str());
+
+    // Opened again it starts there with the proposed name; OK takes it.
+    browser = OpenBrowser(page);
+    if (!browser)
+        return;
+    ok(WindowText(GetDlgItem(browser, IDC_DIR_NAME)) == "Quillmere",
+       "the name is proposed afresh");
+    ExpectFolderList(browser, PROGRAM_FILES, true, "Final");
+    PressButton(browser, IDOK);
+    ok(WaitWindowGone(browser), "OK closes the browser");
+    ok(WaitControlText(page, IDC_PATH, PROGRAM_FILES "\\Quillmere"), "box 101: got \"%s\"",
+       ControlText(page, IDC_PATH).c_str());
+    PressButton(page, IDOK);
+    ExpectLeftForCopy(page, "Next");
+    ok(IsDirectory(PROGRAM_FILES "\\Quillmere"), "\"Next\" makes the folder browsed to");
+}
+
+// ---------------------------------------------------------------- free space
+
+// D: is a little short of what the installation needs, E: a little above it.
+SCENARIO(free_space_refused)
+{
+    ULONGLONG shortFree = FreeThousands("D:\\"), enoughFree = FreeThousands("E:\\");
+    ok(shortFree > 0 && shortFree < REQUIRED_KB && enoughFree >= REQUIRED_KB,
+       "the drives D: (%llu thousand bytes free) and E: (%llu) are there", shortFree,
+       enoughFree);
+    HWND page = StartAtDirPage();
+    HWND browser = page ? OpenBrowser(page) : NULL;
+    if (!browser)
+        return;
+    HWND drives = GetDlgItem(browser, IDC_DRIVES);
+    ok(Joined(ComboItems(drives)) == "[C:\\|D:\\|E:\\|Z:\\]", "the drive list: %s",
+       Joined(ComboItems(drives)).c_str());
+
+    // In the browser: OK refuses whatever the answer, and the browser stays.
+    ok(StepCombo(drives, VK_DOWN) && ComboSelection(drives) == "D:\\", "down to drive D:");
+    ok(WaitControlText(browser, IDC_FULL_PATH, "D:\\Quillmere"), "the path line on D: is \"%s\"",
+       ControlText(browser, IDC_FULL_PATH).c_str());
+    unsigned long shown = FreeSpaceShown(browser);
+    ok(shown == shortFree, "D: shows %lu thousand bytes free, expected %llu", shown, shortFree);
+    static const int answers[] = {IDYES, IDNO};
+    for (int answer : answers) {
+        PressButton(browser, IDOK);
+        HWND box = WaitMessageBox(browser);
+        ok(box && GetDlgItem(box, IDYES) && GetDlgItem(box, IDNO) && !GetDlgItem(box, IDOK),
+           "the refusal has the buttons Yes and No");
+        ANSWER(browser, NOT_ENOUGH_SPACE, SYSTEM_CAPTION, answer);
+        Settle(browser);
+        ok(IsWindowVisible(browser), "the browser stays after %s",
+           answer == IDYES ? "Yes" : "No");
+    }
+    PressKey(browser, VK_ESCAPE);
+    ok(WaitWindowGone(browser) && WaitControlText(page, IDC_PATH, "D:\\Quillmere"),
+       "Escape closes the browser, the page shows \"%s\"", ControlText(page, IDC_PATH).c_str());
+
+    // On the page: "Next" refuses the same way, and the page stays.
+    for (int answer : answers) {
+        PressButton(page, IDOK);
+        ANSWER(page, NOT_ENOUGH_SPACE, SYSTEM_CAPTION, answer);
+        Settle(page);
+        ok(IsWindowVisible(page) && NoMessageBoxFor(200), "the page stays after %s",
+           answer == IDYES ? "Yes" : "No");
+    }
+    ok(!IsDirectory("D:\\Quillmere"), "nothing is made on D:");
+
+    // A drive with enough room is taken by OK and by "Next".
+    browser = OpenBrowser(page);
+    if (!browser)
+        return;
+    drives = GetDlgItem(browser, IDC_DRIVES);
+    ok(ComboSelection(drives) == "D:\\", "the browser opens on the drive chosen last");
+    ok(StepCombo(drives, VK_DOWN) && ComboSelection(drives) == "E:\\", "down to drive E:");
+    ok(WaitControlText(browser, IDC_FULL_PATH, "E:\\Quillmere"), "the path line on E: is \"%s\"",
+       ControlText(browser, IDC_FULL_PATH).c_str());
+    shown = FreeSpaceShown(browser);
+    ok(shown == enoughFree, "E: shows %lu thousand bytes free, expected %llu", shown,
+       enoughFree);
+    PressButton(browser, IDOK);
+    ok(WaitWindowGone(browser) && WaitControlText(page, IDC_PATH, "E:\\Quillmere"),
+       "OK on E: closes the browser, the page shows \"%s\"", ControlText(page, IDC_PATH).c_str());
+    PressButton(page, IDOK);
+    ExpectLeftForCopy(page, "Next on E:");
+    ok(IsDirectory("E:\\Quillmere"), "\"Next\" makes E:\\Quillmere");
 }
