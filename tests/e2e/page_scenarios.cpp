@@ -551,3 +551,156 @@ SCENARIO(free_space_refused)
     ExpectLeftForCopy(page, "Next on E:");
     ok(IsDirectory("E:\\Quillmere"), "\"Next\" makes E:\\Quillmere");
 }
+
+// ---------------------------------------------------------------- page look
+
+#define DARK_BLUE 0x000088 // screen pixels are 0x00RRGGBB
+#define BRIGHT_GREEN 0x00FF00
+
+static DWORD ScreenColour(COLORREF colour)
+{
+    return GetRValue(colour) << 16 | GetGValue(colour) << 8 | GetBValue(colour);
+}
+
+struct ChildAreas {
+    std::vector<RECT> rects; // screen coordinates
+};
+
+static BOOL CALLBACK AddChildArea(HWND child, LPARAM lParam)
+{
+    RECT rect;
+    if (IsWindowVisible(child) && GetWindowRect(child, &rect))
+        ((ChildAreas *)lParam)->rects.push_back(rect);
+    return TRUE;
+}
+
+// Compares the page with the picture wherever no control covers it; returns the pixels
+// that differ, and how many were compared in *compared.
+static int PictureMismatches(HWND page, const Screenshot *shot, const Screenshot *picture,
+                             int *compared)
+{
+    ChildAreas children;
+    EnumChildWindows(page, AddChildArea, (LPARAM)&children);
+    POINT origin = {0, 0};
+    ClientToScreen(page, &origin);
+    RECT client;
+    GetClientRect(page, &client);
+    int wrong = 0;
+    *compared = 0;
+    for (int y = 0; y < client.bottom && y < picture->height; ++y) {
+        for (int x = 0; x < client.right && x < picture->width; ++x) {
+            POINT at = {origin.x + x, origin.y + y};
+            bool covered = false;
+            for (const RECT &rect : children.rects)
+                covered = covered || PtInRect(&rect, at);
+            if (covered)
+                continue;
+            ++*compared;
+            wrong += ScreenPixel(shot, at.x, at.y) != (picture->pixels[y * picture->width + x] &
+                                                       0xFFFFFF);
+        }
+    }
+    return wrong;
+}
+
+struct Colours {
+    int total;
+    int darkBlue;
+    int green;
+    int other; // most frequent colour
+    DWORD otherColour;
+};
+
+// Counts the colours inside a control, its border left out.
+static Colours ColoursIn(HWND control, const Screenshot *shot)
+{
+    RECT client;
+    GetClientRect(control, &client);
+    POINT origin = {0, 0};
+    ClientToScreen(control, &origin);
+    Colours colours = {0, 0, 0, 0, 0};
+    std::vector<DWORD> seen;
+    for (int y = 0; y < client.bottom; ++y) {
+        for (int x = 0; x < client.right; ++x) {
+            DWORD pixel = ScreenPixel(shot, origin.x + x, origin.y + y);
+            ++colours.total;
+            colours.darkBlue += pixel == DARK_BLUE;
+            colours.green += pixel == BRIGHT_GREEN;
+            seen.push_back(pixel);
+        }
+    }
+    std::sort(seen.begin(), seen.end());
+    for (size_t i = 0; i < seen.size();) {
+        size_t j = i;
+        while (j < seen.size() && seen[j] == seen[i])
+            ++j;
+        if ((int)(j - i) > colours.other) {
+            colours.other = (int)(j - i);
+            colours.otherColour = seen[i];
+        }
+        i = j;
+    }
+    return colours;
+}
+
+static void ExpectPicture(HWND page, const Screenshot *shot, const Screenshot *picture,
+                          const char *which)
+{
+    RECT client;
+    GetClientRect(page, &client);
+    int compared = 0;
+    int wrong = PictureMismatches(page, shot, picture, &compared);
+    ok(client.right <= picture->width && client.bottom <= picture->height,
+       "%s: the %dx%d picture covers the %ldx%ld page", which, picture->width, picture->height,
+       client.right, client.bottom);
+    ok(compared > client.right * client.bottom / 4 && wrong == 0,
+       "%s: %d of %d pixels outside the controls differ from the picture", which, wrong,
+       compared);
+}
+
+// Green on dark blue: the background most of the control, some text in green.
+static void ExpectPageColours(HWND control, const Screenshot *shot, const char *which)
+{
+    Colours colours = ColoursIn(control, shot);
+    ok(colours.otherColour == DARK_BLUE && colours.green > 0,
+       "%s: green on dark blue; %d pixels, most %06lx, %d dark blue, %d green", which,
+       colours.total, colours.otherColour, colours.darkBlue, colours.green);
+}
+
+SCENARIO(page_look)
+{
+    Screenshot picture = {0, 0, NULL};
+    ok(LoadProgramBitmap("IDB_TARVEN", &picture), "the page picture from the program");
+    HWND licence = StartAtLicence();
+    if (!licence || !picture.pixels) {
+        FreeScreenshot(&picture);
+        return;
+    }
+    Screenshot shot = CaptureScreen();
+    ExpectPicture(licence, &shot, &picture, "licence page");
+    // The licence box keeps the system's colours although the page holds the brush.
+    Colours box = ColoursIn(GetDlgItem(licence, IDC_LICENCE_TEXT), &shot);
+    DWORD window = ScreenColour(GetSysColor(COLOR_WINDOW));
+    DWORD face = ScreenColour(GetSysColor(COLOR_BTNFACE));
+    ok((box.otherColour == window || box.otherColour == face) && box.darkBlue == 0 &&
+           box.green == 0,
+       "licence box: system colours; most %06lx, %d dark blue, %d green", box.otherColour,
+       box.darkBlue, box.green);
+    FreeScreenshot(&shot);
+
+    PressButton(licence, IDOK);
+    HWND page = WaitDirPage();
+    if (page) {
+        Settle(page);
+        shot = CaptureScreen();
+        ExpectPicture(page, &shot, &picture, "directory page");
+        ExpectPageColours(GetDlgItem(page, IDC_PATH), &shot, "box 101");
+        ExpectPageColours(FindWindowExA(page, NULL, "Static", "Install in directory"), &shot,
+                          "its label");
+        Colours next = ColoursIn(GetDlgItem(page, IDOK), &shot);
+        ok(next.darkBlue == 0, "buttons are not coloured: %d dark blue pixels in \"Next\"",
+           next.darkBlue);
+        FreeScreenshot(&shot);
+    }
+    FreeScreenshot(&picture);
+}
