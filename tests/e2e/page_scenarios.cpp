@@ -27,14 +27,14 @@ static HWND WaitDirPage(DWORD ms = WAIT_MS)
     return WaitDialogWithControl(IDOK, "Next", ms);
 }
 
-static HWND StartAtLicence()
+static HWND StartAtLicence(const char *currentDir = "C:\\")
 {
-    return StartSetup() ? Appeared(WaitLicencePage(), "the licence page") : NULL;
+    return StartSetup(currentDir) ? Appeared(WaitLicencePage(), "the licence page") : NULL;
 }
 
-static HWND StartAtDirPage()
+static HWND StartAtDirPage(const char *currentDir = "C:\\")
 {
-    HWND licence = StartAtLicence();
+    HWND licence = StartAtLicence(currentDir);
     if (!licence)
         return NULL;
     PressButton(licence, IDOK);
@@ -135,11 +135,13 @@ static void CheckLicenceBox(HWND page)
                           "difference at %u",
        (unsigned)shown.size(), (unsigned)expected.size(), (unsigned)first);
 
-    // Tab twice from "I Agree" reaches the box; keys move the caret but change nothing.
+    // Tab twice from "I Agree" reaches the box; keys scroll it and move the caret but
+    // change nothing.
     PressKey(page, VK_TAB);
     PressKey(page, VK_TAB);
     Settle(page);
     ok(FocusedControl(page) == box, "Tab reaches the licence box");
+    PressKey(page, VK_NEXT);
     PressKey(page, VK_END);
     PressKey(page, 'X');
     PressKey(page, VK_BACK);
@@ -148,8 +150,14 @@ static void CheckLicenceBox(HWND page)
     DWORD_PTR selection = 0;
     SendMessageTimeoutA(box, EM_GETSEL, 0, 0, SMTO_ABORTIFHUNG, WAIT_MS, &selection);
     ok(HIWORD(selection) > 0 && LOWORD(selection) == HIWORD(selection),
-       "End moved the caret (selection %u-%u)", LOWORD(selection), HIWORD(selection));
-    ok((GetWindowLongA(box, GWL_STYLE) & ES_READONLY) && WindowText(box) == shown,
+       "the keys moved the caret (selection %u-%u)", LOWORD(selection), HIWORD(selection));
+    DWORD_PTR firstLine = 0;
+    SendMessageTimeoutA(box, EM_GETFIRSTVISIBLELINE, 0, 0, SMTO_ABORTIFHUNG, WAIT_MS,
+                        &firstLine);
+    LONG style = GetWindowLongA(box, GWL_STYLE);
+    ok(firstLine > 0 && (style & WS_VSCROLL) && !(style & (WS_HSCROLL | ES_AUTOHSCROLL)),
+       "Page Down scrolls to line %u; lines wrap, no sideways scrolling", (unsigned)firstLine);
+    ok((style & ES_READONLY) && WindowText(box) == shown,
        "typing does not change the licence box");
 }
 
@@ -348,6 +356,15 @@ static ULONGLONG FreeThousands(const char *root)
     return available.QuadPart / 1000;
 }
 
+// On a drive other tests write to at the same time the figure can only be close.
+static void ExpectFreeSpaceAbout(HWND browser, const char *root)
+{
+    ULONGLONG free = FreeThousands(root);
+    unsigned long shown = FreeSpaceShown(browser);
+    ok(shown > free * 9 / 10 && shown < free * 11 / 10,
+       "%s shows %lu thousand bytes free, about %llu expected", root, shown, free);
+}
+
 struct MadeFolder {
     const char *path;
     DWORD attributes; // added after making it
@@ -392,10 +409,7 @@ SCENARIO(folder_browser)
     ok(Joined(roots) == "[C:\\|Z:\\]", "the drive list: %s", Joined(roots).c_str());
     ok(ComboSelection(drives) == "C:\\", "drive C: is chosen, got \"%s\"",
        ComboSelection(drives).c_str());
-    ULONGLONG free = FreeThousands("C:\\");
-    unsigned long shownFree = FreeSpaceShown(browser);
-    ok(shownFree > free * 9 / 10 && shownFree < free * 11 / 10,
-       "drive C: shows %lu thousand bytes free, about %llu", shownFree, free);
+    ExpectFreeSpaceAbout(browser, "C:\\");
     ok(ControlText(browser, IDC_FULL_PATH) == DEFAULT_DIR && WindowText(name) == "Quillmere",
        "the path line \"%s\" and the name \"%s\"", ControlText(browser, IDC_FULL_PATH).c_str(),
        WindowText(name).c_str());
@@ -419,12 +433,15 @@ SCENARIO(folder_browser)
     SetEditText(name, tooLong.c_str());
     ok(WindowText(name) == longest, "a 100-character name is refused, the 99 come back");
     SetEditText(name, "Custom");
+    HWND list = GetDlgItem(browser, IDC_FOLDERS);
+    ok(ControlText(browser, IDC_FULL_PATH) == DEFAULT_DIR && FindListItem(list, "Custom") < 0,
+       "a typed name waits for the next walk");
     // The name reaches the list and the path line at the next walk: up to the root.
     Walk(browser, PARENT_ENTRY, "C:\\Custom");
     ExpectFolderList(browser, "C:\\", false, "Custom");
     Walk(browser, "Program Files", PROGRAM_FILES "\\Custom");
     Walk(browser, "Custom", PROGRAM_FILES "\\Custom\\Custom");
-    shown = ListItems(GetDlgItem(browser, IDC_FOLDERS));
+    shown = ListItems(list);
     ok(Joined(shown) == "[........|Custom]", "inside the folder to be made: %s",
        Joined(shown).c_str());
 
@@ -433,7 +450,7 @@ SCENARIO(folder_browser)
     ok(WaitControlText(browser, IDC_FULL_PATH, "Z:\\Custom"), "the path line on Z: is \"%s\"",
        ControlText(browser, IDC_FULL_PATH).c_str());
     ExpectFolderList(browser, "Z:\\", false, "Custom");
-    FreeSpaceShown(browser);
+    ExpectFreeSpaceAbout(browser, "Z:\\");
     ok(StepCombo(drives, VK_UP) && ComboSelection(drives) == "C:\\", "back up to drive C:");
     ok(WaitControlText(browser, IDC_FULL_PATH, "C:\\Custom"), "the path line on C: is \"%s\"",
        ControlText(browser, IDC_FULL_PATH).c_str());
@@ -459,14 +476,14 @@ SCENARIO(folder_browser)
     ok(IsWindowVisible(page) && FocusedControl(page) == GetDlgItem(page, IDC_PATH),
        "the page stays, the focus on box 101");
 
-    // A name typed, then Cancel: the page takes both.
+    // A name typed, then Close from the system menu, which cancels: the page takes both.
     browser = OpenBrowser(page);
     if (!browser)
         return;
     SetEditText(GetDlgItem(browser, IDC_DIR_NAME), "Final");
-    PressButton(browser, IDCANCEL);
+    PostMessageA(browser, WM_SYSCOMMAND, SC_CLOSE, 0);
     ok(WaitWindowGone(browser) && WaitControlText(page, IDC_PATH, PROGRAM_FILES "\\Final"),
-       "box 101: got \"%s\"", ControlText(page, IDC_PATH).c_str());
+       "Close: box 101 shows \"%s\"", ControlText(page, IDC_PATH).c_str());
 
     // Opened again it starts there with the proposed name; OK takes it.
     browser = OpenBrowser(page);
@@ -493,13 +510,16 @@ SCENARIO(free_space_refused)
     ok(shortFree > 0 && shortFree < REQUIRED_KB && enoughFree >= REQUIRED_KB,
        "the drives D: (%llu thousand bytes free) and E: (%llu) are there", shortFree,
        enoughFree);
-    HWND page = StartAtDirPage();
+    // Started from E:, the browser still opens on C:.
+    HWND page = StartAtDirPage("E:\\");
     HWND browser = page ? OpenBrowser(page) : NULL;
     if (!browser)
         return;
     HWND drives = GetDlgItem(browser, IDC_DRIVES);
     ok(Joined(ComboItems(drives)) == "[C:\\|D:\\|E:\\|Z:\\]", "the drive list: %s",
        Joined(ComboItems(drives)).c_str());
+    ok(ComboSelection(drives) == "C:\\", "drive C: first, got \"%s\"",
+       ComboSelection(drives).c_str());
 
     // In the browser: OK refuses whatever the answer, and the browser stays.
     ok(StepCombo(drives, VK_DOWN) && ComboSelection(drives) == "D:\\", "down to drive D:");
@@ -701,6 +721,24 @@ SCENARIO(page_look)
         ok(next.darkBlue == 0, "buttons are not coloured: %d dark blue pixels in \"Next\"",
            next.darkBlue);
         FreeScreenshot(&shot);
+
+        // The browser covers the middle of the page; what it uncovers is painted again.
+        // Wine keeps the page's pixels when the browser goes, so the driver asks for the
+        // repaint Windows would make.
+        HWND browser = OpenBrowser(page);
+        if (browser) {
+            RECT covered;
+            GetWindowRect(browser, &covered);
+            MapWindowPoints(NULL, page, (POINT *)&covered, 2);
+            PressKey(browser, VK_ESCAPE);
+            ok(WaitWindowGone(browser), "Escape closes the browser");
+            InvalidateRect(page, &covered, TRUE);
+            Settle(page);
+            shot = CaptureScreen();
+            ExpectPicture(page, &shot, &picture, "directory page uncovered");
+            ExpectPageColours(GetDlgItem(page, IDC_PATH), &shot, "box 101 uncovered");
+            FreeScreenshot(&shot);
+        }
     }
     FreeScreenshot(&picture);
 }
