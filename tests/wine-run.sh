@@ -1,15 +1,19 @@
 #!/bin/bash
 # Runs one Windows program in a fresh copy of the test prefix, on a private Xvfb,
 # and ends every process it started, whatever happens.
-# Usage: wine-run.sh [--screen WxH] [--keep DIR] -- PROGRAM [ARGS...]
-# Arguments of the form @unix-path are handed over as Windows paths.
+# Usage: wine-run.sh [--screen WxH] [--keep DIR] [--drive LETTER:SIZE]... -- PROGRAM [ARGS...]
+# Arguments of the form @unix-path are handed over as Windows paths. Each --drive adds a
+# drive of that letter whose free space is an empty tmpfs of SIZE (as mount takes it:
+# 5344k); making one needs the right to mount, and without it the run is skipped (77).
 set -u
 screen=1024x768
 keep=
+drives=()
 while [ $# -gt 0 ]; do
     case $1 in
         --screen) screen=$2; shift 2 ;;
         --keep) keep=$2; shift 2 ;;
+        --drive) drives+=("$2"); shift 2 ;;
         --) shift; break ;;
         *) echo "wine-run.sh: unknown option $1" >&2; exit 2 ;;
     esac
@@ -22,6 +26,9 @@ scratch=$(mktemp -d "$(dirname "$template")/run.XXXXXX")
 xvfb_pid=
 cleanup() {
     WINEPREFIX=$scratch/prefix wineserver -k 2>/dev/null
+    for mount in "$scratch"/drive_*; do
+        mountpoint -q "$mount" && umount "$mount"
+    done
     [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null
     if [ -n "$keep" ]; then rm -rf "$keep"; mv "$scratch" "$keep"; else rm -rf "$scratch"; fi
 }
@@ -29,6 +36,16 @@ trap cleanup EXIT
 trap 'exit 130' INT TERM
 
 cp -a --reflink=auto "$template" "$scratch/prefix"
+for drive in "${drives[@]}"; do
+    letter=${drive%%:*}
+    size=${drive#*:}
+    mkdir "$scratch/drive_$letter"
+    if ! mount -t tmpfs -o "size=$size" tmpfs "$scratch/drive_$letter" 2>/dev/null; then
+        echo "wine-run.sh: skipped: cannot mount a $size drive $letter: here" >&2
+        exit 77
+    fi
+    ln -s "$scratch/drive_$letter" "$scratch/prefix/dosdevices/$letter:"
+done
 mkdir -p "$scratch/home"
 exec 8>"$scratch/display"
 Xvfb -displayfd 8 -screen 0 "${screen}x24" -nolisten tcp -noreset >/dev/null 2>&1 &

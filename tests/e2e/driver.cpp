@@ -1,7 +1,10 @@
 #include "driver.h"
+#include <commctrl.h>
+#include <shlobj.h>
+#include <stddef.h>
 #include <stdlib.h>
 #include <string.h>
-#include <shlobj.h>
+#include <algorithm>
 
 DWORD g_waitMs = 15000;
 std::string g_setupPath;
@@ -46,6 +49,14 @@ bool StartSetup(const char *currentDir)
 DWORD SetupProcessId()
 {
     return g_setup.dwProcessId;
+}
+
+int SetupPointerSize()
+{
+    BOOL emulated = FALSE;
+    if (g_setup.hProcess && IsWow64Process(g_setup.hProcess, &emulated) && emulated)
+        return 4;
+    return (int)sizeof(void *);
 }
 
 DWORD WaitSetupExit(DWORD ms)
@@ -196,18 +207,19 @@ void PressButton(HWND dialog, int id)
         PostMessageA(button, BM_CLICK, 0, 0);
 }
 
-bool AnswerMessageBox(HWND owner, const char *text, const char *caption, int button, int line)
+bool AnswerMessageBox(HWND owner, const char *text, const char *caption, int button,
+                      const char *file, int line)
 {
     HWND box = WaitMessageBox(owner);
-    ok_at(__FILE__, line, box != NULL, "expected a message box \"%s\"", text);
+    ok_at(file, line, box != NULL, "expected a message box \"%s\"", text);
     if (!box)
         return false;
     std::string shown = ControlText(box, 0xFFFF);
     std::string title = WindowText(box);
-    ok_at(__FILE__, line, shown == text, "message: expected \"%s\", got \"%s\"", text,
+    ok_at(file, line, shown == text, "message: expected \"%s\", got \"%s\"", text,
           shown.c_str());
     if (caption)
-        ok_at(__FILE__, line, title == caption, "caption: expected \"%s\", got \"%s\"", caption,
+        ok_at(file, line, title == caption, "caption: expected \"%s\", got \"%s\"", caption,
               title.c_str());
     PressButton(box, button);
     WaitWindowGone(box);
@@ -222,18 +234,320 @@ void Settle(HWND window)
     SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, WAIT_MS, &result);
 }
 
+HWND Appeared(HWND window, const char *what)
+{
+    ok(window != NULL, "%s appears", what);
+    if (window)
+        Settle(window);
+    return window;
+}
+
+static bool HasTitle(HWND window, void *title)
+{
+    return ClassName(window) == "#32770" && WindowText(window) == (const char *)title;
+}
+
+HWND WaitDialogTitled(const char *title, DWORD ms)
+{
+    return WaitForWindow(HasTitle, (void *)title, ms);
+}
+
+bool WaitControlText(HWND dialog, int id, const std::string &text, DWORD ms)
+{
+    DWORD start = GetTickCount();
+    while (ControlText(dialog, id) != text) {
+        if (GetTickCount() - start >= ms || WaitSetupExit(0) != STILL_ACTIVE)
+            return false;
+        Sleep(20);
+    }
+    return true;
+}
+
+HWND FocusedControl(HWND dialog)
+{
+    GUITHREADINFO info;
+    ZeroMemory(&info, sizeof info);
+    info.cbSize = sizeof info;
+    if (!GetGUIThreadInfo(GetWindowThreadProcessId(dialog, NULL), &info) || !info.hwndFocus)
+        return NULL;
+    return IsChild(dialog, info.hwndFocus) ? info.hwndFocus : NULL;
+}
+
+// Key down and up as the keyboard queues them: repeat count 1, scan code, and on the
+// release the previous-state and transition bits.
+static void PostKey(HWND window, UINT key)
+{
+    LPARAM scan = (LPARAM)MapVirtualKeyA(key, MAPVK_VK_TO_VSC) << 16;
+    PostMessageA(window, WM_KEYDOWN, key, 1 | scan);
+    PostMessageA(window, WM_KEYUP, key, 1 | scan | (LPARAM)3 << 30);
+}
+
+void PressKey(HWND dialog, UINT key)
+{
+    HWND focus = FocusedControl(dialog);
+    PostKey(focus ? focus : dialog, key);
+}
+
+bool SetEditText(HWND edit, const char *text)
+{
+    DWORD_PTR result = 0;
+    return SendMessageTimeoutA(edit, WM_SETTEXT, 0, (LPARAM)text, SMTO_ABORTIFHUNG, WAIT_MS,
+                               &result) &&
+           result;
+}
+
+RemoteMemory::RemoteMemory(SIZE_T bytes) : base(NULL), size(bytes)
+{
+    base = (BYTE *)VirtualAllocEx(g_setup.hProcess, NULL, bytes, MEM_COMMIT | MEM_RESERVE,
+                                  PAGE_READWRITE);
+    if (!base)
+        ok(false, "no memory in the program (error %lu)", GetLastError());
+}
+
+RemoteMemory::~RemoteMemory()
+{
+    if (base)
+        VirtualFreeEx(g_setup.hProcess, base, 0, MEM_RELEASE);
+}
+
+bool RemoteMemory::Write(SIZE_T offset, const void *data, SIZE_T bytes)
+{
+    SIZE_T done = 0;
+    return base && offset + bytes <= size &&
+           WriteProcessMemory(g_setup.hProcess, base + offset, data, bytes, &done) &&
+           done == bytes;
+}
+
+bool RemoteMemory::Read(SIZE_T offset, void *data, SIZE_T bytes)
+{
+    SIZE_T done = 0;
+    return base && offset + bytes <= size &&
+           ReadProcessMemory(g_setup.hProcess, base + offset, data, bytes, &done) &&
+           done == bytes;
+}
+
+LPARAM RemoteMemory::At(SIZE_T offset) const
+{
+    ULONGLONG address = (ULONGLONG)(UINT_PTR)(base + offset);
+    if (!base || (SetupPointerSize() == 4 && address > 0xFFFFFFFFull))
+        return 0;
+    return (LPARAM)(UINT_PTR)address;
+}
+
+static LRESULT SendWaiting(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    DWORD_PTR result = 0;
+    if (!SendMessageTimeoutA(window, message, wParam, lParam, SMTO_ABORTIFHUNG, WAIT_MS,
+                             &result))
+        return -1;
+    return (LRESULT)result;
+}
+
+// LVITEMA as a program whose pointers are of type Pointer lays it out.
+template <typename Pointer> struct ListItemLayout {
+    UINT mask;
+    int iItem;
+    int iSubItem;
+    UINT state;
+    UINT stateMask;
+    Pointer pszText;
+    int cchTextMax;
+    int iImage;
+    Pointer lParam;
+    int iIndent;
+    int iGroupId;
+    UINT cColumns;
+    Pointer puColumns;
+    Pointer piColFmt;
+    int iGroup;
+};
+static_assert(offsetof(ListItemLayout<DWORD>, pszText) == 20 &&
+                  offsetof(ListItemLayout<DWORD>, cchTextMax) == 24 &&
+                  sizeof(ListItemLayout<DWORD>) == 60,
+              "the 32-bit LVITEMA");
+static_assert(sizeof(void *) != 8 ||
+                  (offsetof(ListItemLayout<ULONGLONG>, pszText) == offsetof(LVITEMA, pszText) &&
+                   offsetof(ListItemLayout<ULONGLONG>, cchTextMax) ==
+                       offsetof(LVITEMA, cchTextMax) &&
+                   sizeof(ListItemLayout<ULONGLONG>) == sizeof(LVITEMA)),
+              "the 64-bit LVITEMA");
+
+template <typename Pointer> static std::string ListItemTextAs(HWND list, int index)
+{
+    enum { TEXT_AT = 256, TEXT_CHARS = 1024 };
+    RemoteMemory memory(TEXT_AT + TEXT_CHARS);
+    ListItemLayout<Pointer> item;
+    ZeroMemory(&item, sizeof item);
+    item.mask = LVIF_TEXT;
+    item.iItem = index;
+    item.pszText = (Pointer)memory.At(TEXT_AT);
+    item.cchTextMax = TEXT_CHARS;
+    if (!item.pszText || !memory.Write(0, &item, sizeof item))
+        return "";
+    LRESULT length = SendWaiting(list, LVM_GETITEMTEXTA, index, memory.At(0));
+    char text[TEXT_CHARS];
+    if (length <= 0 || length >= TEXT_CHARS || !memory.Read(TEXT_AT, text, length))
+        return "";
+    return std::string(text, length);
+}
+
+int ListCount(HWND list)
+{
+    return (int)SendWaiting(list, LVM_GETITEMCOUNT, 0, 0);
+}
+
+std::string ListItemText(HWND list, int index)
+{
+    return SetupPointerSize() == 4 ? ListItemTextAs<DWORD>(list, index)
+                                   : ListItemTextAs<ULONGLONG>(list, index);
+}
+
+bool ListItemRect(HWND list, int index, int part, RECT *rect)
+{
+    RemoteMemory memory(sizeof(RECT));
+    RECT asked = {part, 0, 0, 0};
+    return memory.At(0) && memory.Write(0, &asked, sizeof asked) &&
+           SendWaiting(list, LVM_GETITEMRECT, index, memory.At(0)) > 0 &&
+           memory.Read(0, rect, sizeof *rect);
+}
+
+struct ShownItem {
+    int index;
+    RECT place;
+};
+
+std::vector<std::string> ListItems(HWND list)
+{
+    bool columns = (GetWindowLongA(list, GWL_STYLE) & LVS_TYPEMASK) == LVS_LIST;
+    std::vector<ShownItem> shown;
+    int count = ListCount(list);
+    for (int i = 0; i < count; ++i) {
+        ShownItem item = {i, {0, 0, 0, 0}};
+        if (!ListItemRect(list, i, LVIR_LABEL, &item.place))
+            ok(false, "list item %d has no place", i);
+        shown.push_back(item);
+    }
+    std::stable_sort(shown.begin(), shown.end(), [columns](const ShownItem &a, const ShownItem &b) {
+        LONG aFirst = columns ? a.place.left : a.place.top;
+        LONG bFirst = columns ? b.place.left : b.place.top;
+        LONG aSecond = columns ? a.place.top : a.place.left;
+        LONG bSecond = columns ? b.place.top : b.place.left;
+        return aFirst != bFirst ? aFirst < bFirst : aSecond < bSecond;
+    });
+    std::vector<std::string> texts;
+    for (const ShownItem &item : shown)
+        texts.push_back(ListItemText(list, item.index));
+    return texts;
+}
+
+int FindListItem(HWND list, const char *text)
+{
+    int count = ListCount(list);
+    for (int i = 0; i < count; ++i)
+        if (ListItemText(list, i) == text)
+            return i;
+    return -1;
+}
+
+bool DoubleClickListItem(HWND list, int index)
+{
+    RECT label, client;
+    if (index < 0 || SendWaiting(list, LVM_ENSUREVISIBLE, index, FALSE) <= 0 ||
+        !GetClientRect(list, &client) || !ListItemRect(list, index, LVIR_LABEL, &label))
+        return false;
+    POINT centre = {(label.left + label.right) / 2, (label.top + label.bottom) / 2};
+    if (!PtInRect(&client, centre))
+        return false;
+    LPARAM at = MAKELPARAM(centre.x, centre.y);
+    PostMessageA(list, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    PostMessageA(list, WM_LBUTTONUP, 0, at);
+    PostMessageA(list, WM_LBUTTONDBLCLK, MK_LBUTTON, at);
+    PostMessageA(list, WM_LBUTTONUP, 0, at);
+    return true;
+}
+
+// Asked in Unicode: Wine 8 answers an ANSI CB_GETLBTEXT from another process with the
+// item's UTF-16 text.
+static std::string ComboItemText(HWND combo, int index)
+{
+    DWORD_PTR length = 0, copied = 0;
+    if (!SendMessageTimeoutW(combo, CB_GETLBTEXTLEN, index, 0, SMTO_ABORTIFHUNG, WAIT_MS,
+                             &length) ||
+        (LRESULT)length < 0)
+        return "";
+    std::wstring wide(length + 1, L'\0');
+    if (!SendMessageTimeoutW(combo, CB_GETLBTEXT, index, (LPARAM)&wide[0], SMTO_ABORTIFHUNG,
+                             WAIT_MS, &copied) ||
+        (LRESULT)copied < 0 || copied > length)
+        return "";
+    int bytes = WideCharToMultiByte(CP_ACP, 0, wide.c_str(), (int)copied, NULL, 0, NULL, NULL);
+    std::string text(bytes, '\0');
+    WideCharToMultiByte(CP_ACP, 0, wide.c_str(), (int)copied, &text[0], bytes, NULL, NULL);
+    return text;
+}
+
+std::vector<std::string> ComboItems(HWND combo)
+{
+    std::vector<std::string> texts;
+    LRESULT count = SendWaiting(combo, CB_GETCOUNT, 0, 0);
+    for (int i = 0; i < count; ++i)
+        texts.push_back(ComboItemText(combo, i));
+    return texts;
+}
+
+std::string ComboSelection(HWND combo)
+{
+    LRESULT selected = SendWaiting(combo, CB_GETCURSEL, 0, 0);
+    return selected < 0 ? "" : ComboItemText(combo, (int)selected);
+}
+
+bool StepCombo(HWND combo, UINT key)
+{
+    LRESULT before = SendWaiting(combo, CB_GETCURSEL, 0, 0);
+    PostKey(combo, key);
+    DWORD start = GetTickCount();
+    while (SendWaiting(combo, CB_GETCURSEL, 0, 0) == before) {
+        if (GetTickCount() - start >= WAIT_MS || WaitSetupExit(0) != STILL_ACTIVE)
+            return false;
+        Sleep(20);
+    }
+    return true;
+}
+
+bool ReadWholeFile(const char *path, std::string *text)
+{
+    HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    DWORD size = GetFileSize(file, NULL), done = 0;
+    bool read = size != INVALID_FILE_SIZE;
+    if (read) {
+        text->assign(size, '\0');
+        read = size == 0 || (ReadFile(file, &(*text)[0], size, &done, NULL) && done == size);
+    }
+    CloseHandle(file);
+    return read;
+}
+
+// 32-bit pixels, top row first.
+static BITMAPINFO PixelFormat(int width, int height)
+{
+    BITMAPINFO info;
+    ZeroMemory(&info, sizeof info);
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    return info;
+}
+
 Screenshot CaptureScreen()
 {
     Screenshot shot;
     shot.width = GetSystemMetrics(SM_CXSCREEN);
     shot.height = GetSystemMetrics(SM_CYSCREEN);
-    BITMAPINFO info;
-    ZeroMemory(&info, sizeof info);
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = shot.width;
-    info.bmiHeader.biHeight = -shot.height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
+    BITMAPINFO info = PixelFormat(shot.width, shot.height);
     HDC screen = GetDC(NULL);
     HDC memory = CreateCompatibleDC(screen);
     void *bits = NULL;
@@ -247,6 +561,29 @@ Screenshot CaptureScreen()
     DeleteDC(memory);
     ReleaseDC(NULL, screen);
     return shot;
+}
+
+bool LoadProgramBitmap(const char *name, Screenshot *picture)
+{
+    HMODULE module = LoadLibraryExA(g_setupPath.c_str(), NULL, LOAD_LIBRARY_AS_DATAFILE);
+    HBITMAP bitmap = module ? LoadBitmapA(module, name) : NULL;
+    BITMAP size;
+    bool read = false;
+    if (bitmap && GetObjectA(bitmap, sizeof size, &size)) {
+        BITMAPINFO info = PixelFormat(size.bmWidth, size.bmHeight);
+        picture->width = size.bmWidth;
+        picture->height = size.bmHeight;
+        picture->pixels = new DWORD[size.bmWidth * size.bmHeight];
+        HDC screen = GetDC(NULL);
+        read = GetDIBits(screen, bitmap, 0, size.bmHeight, picture->pixels, &info,
+                         DIB_RGB_COLORS) == size.bmHeight;
+        ReleaseDC(NULL, screen);
+    }
+    if (bitmap)
+        DeleteObject(bitmap);
+    if (module)
+        FreeLibrary(module);
+    return read;
 }
 
 void FreeScreenshot(Screenshot *shot)
@@ -310,18 +647,6 @@ int main(int argc, char **argv)
     }
     printf("no scenario %s\n", argv[1]);
     return 2;
-}
-
-static bool ReadWholeFile(const char *path, std::string *contents)
-{
-    HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL);
-    if (file == INVALID_HANDLE_VALUE)
-        return false;
-    DWORD size = GetFileSize(file, NULL), got = 0;
-    contents->assign(size, '\0');
-    bool done = size == 0 || (ReadFile(file, &(*contents)[0], size, &got, NULL) && got == size);
-    CloseHandle(file);
-    return done;
 }
 
 bool SameFileContents(const char *a, const char *b)

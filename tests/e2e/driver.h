@@ -5,6 +5,7 @@
 
 #include <windows.h>
 #include <string>
+#include <vector>
 #include "../check.h"
 #include "ids.h"
 
@@ -30,6 +31,8 @@ extern std::string g_extraArgument;
 // Process
 bool StartSetup(const char *currentDir = "C:\\");
 DWORD SetupProcessId();
+// 4 for a 32-bit program (also when the driver is 64-bit), else the driver's own.
+int SetupPointerSize();
 // Waits for the program to end; returns its exit code, or STILL_ACTIVE after the time-out.
 DWORD WaitSetupExit(DWORD ms = WAIT_MS);
 void KillSetup();
@@ -50,10 +53,62 @@ std::string ClassName(HWND window);
 void PressButton(HWND dialog, int id);
 // Checks a message box's text and caption, then presses a button; returns false if none came.
 bool AnswerMessageBox(HWND owner, const char *text, const char *caption, int button,
-                      int line);
-#define ANSWER(owner, text, caption, button) AnswerMessageBox(owner, text, caption, button, __LINE__)
+                      const char *file, int line);
+#define ANSWER(owner, text, caption, button)                                                \
+    AnswerMessageBox(owner, text, caption, button, __FILE__, __LINE__)
 // Waits until the program has handled everything sent so far.
 void Settle(HWND window);
+// Checks that a window came (what names it), and lets it settle; returns it.
+HWND Appeared(HWND window, const char *what);
+// A visible dialog of the program with this caption.
+HWND WaitDialogTitled(const char *title, DWORD ms = WAIT_MS);
+// Waits until a control shows this text; false if it did not within ms.
+bool WaitControlText(HWND dialog, int id, const std::string &text, DWORD ms = WAIT_MS);
+// The control of dialog that has the keyboard focus, NULL when none of them has it.
+HWND FocusedControl(HWND dialog);
+// A key pressed and released as the keyboard would deliver it to the control that has
+// the focus in dialog (to the dialog itself when none of its controls has it).
+void PressKey(HWND dialog, UINT key);
+// Text put into an edit box as one change (WM_SETTEXT); the box notifies its dialog
+// before this returns.
+bool SetEditText(HWND edit, const char *text);
+
+// Memory inside the program, for control messages that carry pointers.
+struct RemoteMemory {
+    explicit RemoteMemory(SIZE_T size);
+    ~RemoteMemory();
+    RemoteMemory(const RemoteMemory &) = delete;
+    RemoteMemory &operator=(const RemoteMemory &) = delete;
+    bool Write(SIZE_T offset, const void *data, SIZE_T size);
+    bool Read(SIZE_T offset, void *data, SIZE_T size);
+    // The address as the program sees it, for lParam; 0 when it cannot be reached.
+    LPARAM At(SIZE_T offset) const;
+    BYTE *base;
+    SIZE_T size;
+};
+
+// List views
+int ListCount(HWND list);
+std::string ListItemText(HWND list, int index);
+// An item's rectangle in the list's client coordinates (part: LVIR_LABEL, LVIR_BOUNDS...).
+bool ListItemRect(HWND list, int index, int part, RECT *rect);
+// Item texts in the order the list shows them: down each column in list mode, along each
+// row in the other modes.
+std::vector<std::string> ListItems(HWND list);
+// Index of the first item with exactly this text, -1 if there is none.
+int FindListItem(HWND list, const char *text);
+// Selects the item with a click on its label, then double-clicks it, as a mouse would.
+bool DoubleClickListItem(HWND list, int index);
+
+// Combo boxes
+std::vector<std::string> ComboItems(HWND combo);
+std::string ComboSelection(HWND combo);
+// Presses an arrow key (VK_DOWN, VK_UP) on the closed combo box and waits until its
+// selection moves; false if it did not.
+bool StepCombo(HWND combo, UINT key);
+
+// Files, read through the driver's own file system view.
+bool ReadWholeFile(const char *path, std::string *text);
 
 // Screen
 struct Screenshot {
@@ -65,6 +120,8 @@ Screenshot CaptureScreen();
 void FreeScreenshot(Screenshot *shot);
 DWORD ScreenPixel(const Screenshot *shot, int x, int y);
 bool SaveScreenshotBmp(const Screenshot *shot, const char *path);
+// A bitmap resource of the program under test, in the screen's pixels.
+bool LoadProgramBitmap(const char *name, Screenshot *picture);
 
 
 // Files, registry and shortcuts as the installed product left them

@@ -3,13 +3,7 @@
 
 static HWND StartAndFindMain()
 {
-    if (!StartSetup())
-        return NULL;
-    HWND main = WaitMainWindow();
-    ok(main != NULL, "the main window appears");
-    if (main)
-        Settle(main);
-    return main;
+    return StartSetup() ? Appeared(WaitMainWindow(), "the main window") : NULL;
 }
 
 static void ExpectExitZero(const char *how)
