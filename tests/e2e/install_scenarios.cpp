@@ -427,3 +427,52 @@ SCENARIO(copy_fails_on_lists)
        "the rows before it stay installed");
     ok(!FileExists((TemporaryFolder() + "GENERAL.DA__").c_str()), "no temporary file left");
 }
+
+static void DoubleClick(HWND list, const char *item)
+{
+    int index = FindListItem(list, item);
+    ok(index >= 0 && DoubleClickListItem(list, index), "double-click \"%s\"", item);
+}
+
+// The Start-menu browser goes up exactly one level from where it starts, enters folders,
+// and Cancel keeps the folder walked to.
+SCENARIO(shortcut_browser)
+{
+    MakeStartMenu();
+    CreateDirectoryA(PROGRAMS "\\Games", NULL);
+    if (!StartSetup())
+        return;
+    AcceptLicence();
+    NextOnDirPage();
+    HWND page = WaitDialogWithControl(IDOK, "Finnish");
+    if (!page)
+        return;
+    PressButton(page, IDC_BROWSE);
+    HWND browser = WaitDialogWithControl(IDC_SHORTCUT_FOLDERS, "");
+    ok(browser != NULL, "the shortcut-folder browser opens");
+    if (!browser)
+        return;
+    HWND list = GetDlgItem(browser, IDC_SHORTCUT_FOLDERS);
+    std::vector<std::string> items = ListItems(list);
+    ok(items.size() == 3 && items[0] == "........" && items[1] == "Games" && items[2] == "Quillmere",
+       "at Programs: parent entry, Games, Quillmere (%d items)", (int)items.size());
+    ok(ControlText(browser, IDC_SHORTCUT_PATH) == PROGRAMS "\\Quillmere", "path line %s",
+       ControlText(browser, IDC_SHORTCUT_PATH).c_str());
+
+    DoubleClick(list, "........");
+    ok(WaitControlText(browser, IDC_SHORTCUT_PATH, START_MENU "\\Quillmere"), "up to the Start Menu folder");
+    ok(FindListItem(list, "........") < 0 && FindListItem(list, "Programs") >= 0,
+       "the Start Menu folder has no parent entry");
+    DoubleClick(list, "Programs");
+    ok(WaitControlText(browser, IDC_SHORTCUT_PATH, PROGRAMS "\\Quillmere"), "back into Programs");
+    DoubleClick(list, "Games");
+    ok(WaitControlText(browser, IDC_SHORTCUT_PATH, PROGRAMS "\\Games\\Quillmere"), "into Games");
+    PressButton(browser, IDCANCEL);
+    WaitWindowGone(browser);
+    ok(WaitControlText(page, IDC_PATH, PROGRAMS "\\Games\\Quillmere"),
+       "Cancel keeps the folder walked to: %s", ControlText(page, IDC_PATH).c_str());
+    PressButton(page, IDOK);
+    CheckFolderOpened();
+    ExpectSuccess();
+    CheckShortcuts(PROGRAMS "\\Games\\Quillmere");
+}
