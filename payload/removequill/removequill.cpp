@@ -31,32 +31,34 @@ static int Say(const char *text, UINT icon, int exitCode)
     return exitCode;
 }
 
-// "text" followed by the description of error.
+// "text (error N: ...)." and that nothing was removed.
 static int SayError(const char *text, DWORD error)
 {
     char why[400];
     DescribeError(error, why, sizeof why);
     CopyText(g_text, sizeof g_text, text);
+    AppendText(g_text, sizeof g_text, " (");
     AppendText(g_text, sizeof g_text, why);
     AppendText(g_text, sizeof g_text, ").\nNothing was removed.");
     return Say(g_text, MB_ICONERROR, EXIT_FAILED);
 }
 
-// Finds the installation; otherwise says why not and gives the exit code.
-static int Find()
+// Finds the installation; otherwise says why not and sets the exit code.
+static BOOL Find(int *exitCode)
 {
     char entry[ENTRY_NAME_CHARS] = "";
-    switch (FindInstallation(&g_installation, entry, sizeof entry)) {
-    case INSTALLATION_FOUND:
-        return EXIT_REMOVED;
-    case NOT_INSTALLED:
-        return Say(NOT_INSTALLED_TEXT, MB_ICONINFORMATION, EXIT_NOT_INSTALLED);
-    default:
-        CopyText(g_text, sizeof g_text, "The uninstall entry of Quillmere cannot be read:\n");
-        AppendText(g_text, sizeof g_text, entry);
-        AppendText(g_text, sizeof g_text, "\nNothing was removed.");
-        return Say(g_text, MB_ICONERROR, EXIT_FAILED);
+    FindResult result = FindInstallation(&g_installation, entry, sizeof entry);
+    if (result == INSTALLATION_FOUND)
+        return TRUE;
+    if (result == NOT_INSTALLED) {
+        *exitCode = Say(NOT_INSTALLED_TEXT, MB_ICONINFORMATION, EXIT_NOT_INSTALLED);
+        return FALSE;
     }
+    CopyText(g_text, sizeof g_text, "The uninstall entry of Quillmere cannot be read:\n");
+    AppendText(g_text, sizeof g_text, entry);
+    AppendText(g_text, sizeof g_text, "\nNothing was removed.");
+    *exitCode = Say(g_text, MB_ICONERROR, EXIT_FAILED);
+    return FALSE;
 }
 
 static BOOL Confirm()
@@ -77,12 +79,12 @@ static int StartHelper()
     char self[MAX_PATH], folder[MAX_PATH], helper[MAX_PATH], command[COMMAND_CHARS];
     DWORD length = GetModuleFileNameA(NULL, self, sizeof self);
     if (length == 0 || length >= sizeof self)
-        return SayError("Remove Quillmere cannot find its own file (", GetLastError());
+        return SayError("Remove Quillmere cannot find its own file", GetLastError());
     length = GetTempPathA(sizeof folder, folder);
     if (length == 0 || length >= sizeof folder)
-        return SayError("There is no temporary folder to work from (", GetLastError());
+        return SayError("There is no temporary folder to work from", GetLastError());
     if (!GetTempFileNameA(folder, HELPER_PREFIX, 0, helper))
-        return SayError("Remove Quillmere cannot make its helper in the temporary folder (",
+        return SayError("Remove Quillmere cannot make its helper in the temporary folder",
                         GetLastError());
     HANDLE selfProcess = NULL;
     STARTUPINFOA startup;
@@ -101,7 +103,7 @@ static int StartHelper()
         CloseHandle(selfProcess);
     if (!started) {
         DeleteFileA(helper);
-        return SayError("Remove Quillmere cannot start its helper in the temporary folder (",
+        return SayError("Remove Quillmere cannot start its helper in the temporary folder",
                         error);
     }
     CloseHandle(process.hThread);
@@ -111,12 +113,10 @@ static int StartHelper()
 
 static int Start()
 {
-    int found = Find();
-    if (found != EXIT_REMOVED)
-        return found;
-    if (!Confirm())
-        return EXIT_DECLINED;
-    return StartHelper();
+    int exitCode;
+    if (!Find(&exitCode))
+        return exitCode;
+    return Confirm() ? StartHelper() : EXIT_DECLINED;
 }
 
 // The helper's own file cannot go while it runs; the system removes it at the next start.
@@ -151,9 +151,9 @@ static int Continue(const char *argument)
                                      "Nothing was removed.",
                    MB_ICONERROR, EXIT_FAILED);
     CloseHandle(parent);
-    int found = Find();
-    if (found != EXIT_REMOVED)
-        return found;
+    int exitCode;
+    if (!Find(&exitCode))
+        return exitCode;
     RemoveInstallation(&g_installation, &g_removal);
     ScheduleOwnRemoval();
     ComposeReport(&g_removal, g_text, sizeof g_text);
