@@ -36,3 +36,9 @@ const PayloadManifestTable PayloadManifest = {
 };
 
 const char PayloadSubdirs[PAYLOAD_SUBDIRS][PAYLOAD_SUBDIR_FIELD] = {"\\lists"};
+
+const ShortcutRow ProgramGroupShortcuts[SHORTCUT_ROWS] = {
+    {"\\Quillmere.lnk", "\\quillmere.exe", "Quillmere"},
+    {"\\Uninstall.lnk", "\\removequill.exe", "Uninstall"},
+    {"\\Readme.lnk", "\\Notes.wri", "Readme"},
+};

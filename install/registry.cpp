@@ -1,10 +1,7 @@
 #include "install.h"
 #include "../pages/pages.h"
 
-#define WINDOWS_KEY "SOFTWARE\\Microsoft\\Windows\\CurrentVersion"
-#define WINDOWS_NT_KEY "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion"
-#define APP_PATHS_KEY WINDOWS_KEY "\\App Paths"
-#define UNINSTALL_KEY "\\Uninstall\\" PRODUCT_FOLDER
+#define UNINSTALL_KEY UNINSTALL_LIST PRODUCT_FOLDER
 #define UNINSTALLER "\\removequill.exe"
 #define KEY_FAILURE_FORMAT "Couldn't create key in registry\n%s"
 #define OPEN_ACCESS (KEY_READ | KEY_SET_VALUE | KEY_CREATE_SUB_KEY)

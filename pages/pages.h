@@ -4,6 +4,7 @@
 
 #include <windows.h>
 #include "../shell/shell.h"
+#include "../install/manifest.h"
 
 // Texts more than one page or browser shows.
 #define CANCEL_SETUP_QUESTION "Are you sure you want to cancel the setup?"
@@ -14,7 +15,6 @@
     "You do not have enough Free disk space on this drive for installation. Change the "      \
     "drive or remove some other program-s to free more disk space."
 
-#define PRODUCT_FOLDER "Quillmere"
 #define REQUIRED_KB 5473 // free space the installation needs, in units of 1000 bytes
 #define DIR_NAME_CHARS 100
 

@@ -14,18 +14,6 @@ static char g_linkTarget[PATH_CHARS];
 #define SHORTCUTS_FAILED "Setup could not create the shortcuts in\n"
 #define SHORTCUTS_FAILED_CAPTION "Setup"
 
-struct ShortcutRow {
-    const char *linkFile; // appended to the program-group folder
-    const char *target;   // appended to the installation directory
-    const char *description;
-};
-
-static const ShortcutRow g_shortcutRows[] = {
-    {"\\Quillmere.lnk", "\\quillmere.exe", "Quillmere"},
-    {"\\Uninstall.lnk", "\\removequill.exe", "Uninstall"},
-    {"\\Readme.lnk", "\\Notes.wri", "Readme"},
-};
-
 BOOL ProgramGroupFolder(char *buffer, int size, const char *folder)
 {
     int length = lstrlenA(folder);
@@ -67,8 +55,8 @@ static BOOL MakeShortcuts()
 {
     CreateDirectoryA(g_shortcutDir, &g_securityAttributes);
     BOOL made = IsFolder(g_shortcutDir);
-    for (unsigned i = 0; i < sizeof g_shortcutRows / sizeof g_shortcutRows[0]; ++i) {
-        const ShortcutRow *row = &g_shortcutRows[i];
+    for (int i = 0; i < SHORTCUT_ROWS; ++i) {
+        const ShortcutRow *row = &ProgramGroupShortcuts[i];
         if (!JoinPath(g_pathBuffer, g_shortcutDir, row->linkFile) ||
             !JoinPath(g_linkTarget, g_installDir, row->target) ||
             FAILED(CreateShortcut(g_linkTarget, g_pathBuffer, row->description)))

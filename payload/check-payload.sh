@@ -5,7 +5,8 @@
 #  2. the generators on good and faulty sources (tests/test_*.py);
 #  3. under Wine, from WINE_BUILD_DIR (default BUILD_DIR): the libraries'
 #     exports called by payload-selftest.exe, and each program showing its
-#     titled window and ending with status 0 when closed.
+#     titled window and ending when closed: quillmere.exe with status 0,
+#     removequill.exe (nothing is installed here) with status 2.
 # A 64-bit twin build as WINE_BUILD_DIR runs step 3 at native speed; where
 # 32-bit programs are emulated, each 32-bit start takes minutes (raise
 # PAYLOAD_WINE_TIMEOUT, seconds per step, default 120).
@@ -98,9 +99,9 @@ fi
     fail "library self-test"
 
 # Programs: the titled window must appear on the X display, then close
-# normally when asked.
+# normally when asked, ending with the expected status.
 check_program() {
-    local exe=$1 title=$2 found=0 pid rc
+    local exe=$1 title=$2 expected=$3 found=0 pid rc
     "$wine" "$wine_build/payload/$exe" &
     pid=$!
     for _ in $(seq $((limit * 5))); do
@@ -124,11 +125,13 @@ check_program() {
     fi
     wait "$pid"
     rc=$?
-    [ $rc = 0 ] || fail "$exe: exit status $rc after closing"
-    [ $found = 1 ] && [ $rc = 0 ] && echo "ok   $exe shows \"$title\" and ends with status 0"
+    [ $rc = "$expected" ] || fail "$exe: exit status $rc after closing, expected $expected"
+    [ $found = 1 ] && [ $rc = "$expected" ] &&
+        echo "ok   $exe shows \"$title\" and ends with status $expected"
 }
-check_program quillmere.exe "Quillmere"
-check_program removequill.exe "Remove Quillmere"
+check_program quillmere.exe "Quillmere" 0
+# Nothing is installed in this prefix: the uninstaller says so.
+check_program removequill.exe "Remove Quillmere" 2
 
 [ $status = 0 ] && echo "payload checks passed" || echo "payload checks FAILED"
 exit $status

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 #include "msgmap.h"
+#include "text.h"
 #include "../res/ids.h"
 
 #define PATH_CHARS 2000      // every path buffer of the installer
@@ -27,9 +28,5 @@ void ArmStep(UINT step, UINT milliseconds);
 void KillStepTimer();
 // Asks a page's cancel question; on Yes ends the page and arms the cancelled step.
 void AskCancelPage(HWND page, const char *question, const char *caption);
-
-// text.cpp: bounded copies that refuse what would not fit, leaving the buffer as it was
-BOOL CopyText(char *buffer, int size, const char *text);
-BOOL AppendText(char *buffer, int size, const char *text);
 
 #endif

@@ -1,4 +1,4 @@
-#include "shell.h"
+#include "text.h"
 
 BOOL CopyText(char *buffer, int size, const char *text)
 {

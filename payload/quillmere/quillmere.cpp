@@ -1,65 +1,215 @@
-// Quillmere: for now a main window with an empty writing area.
+// Quillmere: a window that shows what the program found in its own folder: its settings,
+// its word list, its libraries answering, and every installed file checked. With
+// /selftest the same survey runs without a window and sets the exit code.
 #include <windows.h>
+#include "checks.h"
+#include "api.h"
+#include "survey.h"
+#include "text.h"
 
-namespace {
+#define CLASS_NAME "QuillmereMain"
+#define TITLE "Quillmere"
+#define SELFTEST_ARGUMENT "/selftest"
+#define SELFTEST_LOG "\\selftest.log"
+#define SUMMARY_ID 100
+#define SETTING_CHARS 64
+#define EXIT_SOUND 0
+#define EXIT_FAULTS 1
+#define EXIT_BAD_START 2
 
-const char kClassName[] = "QuillmereMain";
-const char kTitle[] = "Quillmere";
-const int kEditId = 100;
+static char g_folder[MAX_PATH];
+static Survey g_survey;
+static char g_summary[REPORT_CHARS + 2 * MAX_PATH];
+static HWND g_summaryBox;
 
-HWND g_edit = NULL;
-
-LRESULT CALLBACK MainWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
+// The folder this program runs from, without a trailing backslash.
+static BOOL FindProgramFolder()
 {
-    switch (msg) {
-    case WM_CREATE: {
-        HINSTANCE instance = reinterpret_cast<LPCREATESTRUCTA>(lParam)->hInstance;
-        HMENU id = reinterpret_cast<HMENU>(static_cast<INT_PTR>(kEditId));
-        g_edit = CreateWindowExA(WS_EX_CLIENTEDGE, "EDIT", "",
-                                 WS_CHILD | WS_VISIBLE | WS_VSCROLL | ES_MULTILINE |
-                                     ES_AUTOVSCROLL | ES_WANTRETURN,
-                                 0, 0, 0, 0, hwnd, id, instance, NULL);
-        return g_edit ? 0 : -1;
-    }
-    case WM_SIZE:
-        // The writing area always fills the whole client area.
-        MoveWindow(g_edit, 0, 0, LOWORD(lParam), HIWORD(lParam), TRUE);
-        return 0;
-    case WM_SETFOCUS:
-        SetFocus(g_edit);
-        return 0;
-    case WM_DESTROY:
-        PostQuitMessage(0);
-        return 0;
-    }
-    return DefWindowProcA(hwnd, msg, wParam, lParam);
+    DWORD length = GetModuleFileNameA(NULL, g_folder, sizeof g_folder);
+    if (length == 0 || length >= sizeof g_folder)
+        return FALSE;
+    while (length > 0 && g_folder[length - 1] != '\\')
+        --length;
+    if (length == 0)
+        return FALSE;
+    g_folder[length - 1] = '\0';
+    return TRUE;
 }
 
-} // namespace
-
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCmd)
+// A setting from one of the configuration files beside the program, or fallback.
+static void ReadSetting(const char *file, const char *section, const char *key,
+                        const char *fallback, char *value, int size)
 {
-    WNDCLASSA wc = {};
-    wc.lpfnWndProc = MainWndProc;
-    wc.hInstance = instance;
-    wc.hIcon = LoadIcon(NULL, IDI_APPLICATION);
-    wc.hCursor = LoadCursor(NULL, IDC_ARROW);
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-    wc.lpszClassName = kClassName;
-    if (!RegisterClassA(&wc))
-        return 1;
-
-    HWND main = CreateWindowA(kClassName, kTitle, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
-                              CW_USEDEFAULT, 640, 480, NULL, NULL, instance, NULL);
-    if (!main)
-        return 1;
-    ShowWindow(main, showCmd);
-    UpdateWindow(main);
-
-    MSG msg;
-    while (GetMessageA(&msg, NULL, 0, 0) > 0) {
-        TranslateMessage(&msg);
-        DispatchMessageA(&msg);
+    char path[MAX_PATH + 32];
+    FileBytes bytes;
+    BOOL found = CopyText(path, sizeof path, g_folder) && AppendText(path, sizeof path, file) &&
+                 ReadWholeFile(path, &bytes) == 0;
+    if (found) {
+        found = IniValue(bytes.data, bytes.size, section, key, value, size);
+        FreeFileBytes(&bytes);
     }
-    return static_cast<int>(msg.wParam);
+    if (!found)
+        CopyText(value, size, fallback);
+}
+
+static int SettingNumber(const char *section, const char *key, int fallback, int low, int high)
+{
+    char text[SETTING_CHARS];
+    ReadSetting("\\userprefs.cfg", section, key, "", text, sizeof text);
+    int value = 0, digits = 0;
+    for (; text[digits] >= '0' && text[digits] <= '9' && digits < 6; ++digits)
+        value = value * 10 + (text[digits] - '0');
+    if (digits == 0 || text[digits] != '\0' || value < low || value > high)
+        return fallback;
+    return value;
+}
+
+// Output for /selftest: the console the program was started from, when there is one.
+static void PrintToConsole(const char *text)
+{
+    HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
+    if (!out || out == INVALID_HANDLE_VALUE) {
+        typedef BOOL(WINAPI * AttachConsoleFunction)(DWORD);
+        FARPROC attach = GetProcAddress(GetModuleHandleA("kernel32.dll"), "AttachConsole");
+        if (!attach || !ExportAs<AttachConsoleFunction>(attach)(ATTACH_PARENT_PROCESS))
+            return;
+        out = CreateFileA("CONOUT$", GENERIC_WRITE, FILE_SHARE_WRITE, NULL, OPEN_EXISTING, 0,
+                          NULL);
+        if (out == INVALID_HANDLE_VALUE)
+            return;
+    }
+    DWORD written;
+    WriteFile(out, text, lstrlenA(text), &written, NULL);
+}
+
+static DWORD WriteLog(const char *text)
+{
+    char path[MAX_PATH + sizeof SELFTEST_LOG];
+    CopyText(path, sizeof path, g_folder);
+    AppendText(path, sizeof path, SELFTEST_LOG);
+    HANDLE file = CreateFileA(path, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                              NULL);
+    if (file == INVALID_HANDLE_VALUE)
+        return GetLastError();
+    DWORD written = 0, length = lstrlenA(text);
+    DWORD error = WriteFile(file, text, length, &written, NULL) && written == length
+                      ? 0
+                      : GetLastError();
+    CloseHandle(file);
+    return error;
+}
+
+static int RunSelfTest()
+{
+    SurveyInstallation(g_folder, &g_survey);
+    PrintToConsole(g_survey.report);
+    DWORD error = WriteLog(g_survey.report);
+    if (error) {
+        char message[NOTE_CHARS + 64];
+        DescribeError(error, message, sizeof message);
+        PrintToConsole("selftest.log could not be written: ");
+        PrintToConsole(message);
+        PrintToConsole("\r\n");
+    }
+    return g_survey.faults ? EXIT_FAULTS : EXIT_SOUND;
+}
+
+// The summary the window shows: version, folder, then the survey.
+static void ComposeSummary()
+{
+    char version[SETTING_CHARS], language[SETTING_CHARS];
+    ReadSetting("\\qmcore.cfg", "Quillmere", "Version", "(version unknown)", version,
+                sizeof version);
+    ReadSetting("\\qmcore.cfg", "Quillmere", "Language", "(language unknown)", language,
+                sizeof language);
+    SurveyInstallation(g_folder, &g_survey);
+    CopyText(g_summary, sizeof g_summary, "Quillmere ");
+    AppendText(g_summary, sizeof g_summary, version);
+    AppendText(g_summary, sizeof g_summary, ", ");
+    AppendText(g_summary, sizeof g_summary, language);
+    AppendText(g_summary, sizeof g_summary, "\r\nInstalled in ");
+    AppendText(g_summary, sizeof g_summary, g_folder);
+    AppendText(g_summary, sizeof g_summary, "\r\n\r\n");
+    AppendText(g_summary, sizeof g_summary, g_survey.report);
+}
+
+static LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_CREATE:
+        g_summaryBox = CreateWindowExA(
+            WS_EX_CLIENTEDGE, "EDIT", g_summary,
+            WS_CHILD | WS_VISIBLE | WS_VSCROLL | ES_MULTILINE | ES_AUTOVSCROLL | ES_READONLY, 0,
+            0, 0, 0, window, (HMENU)(INT_PTR)SUMMARY_ID,
+            ((LPCREATESTRUCTA)lParam)->hInstance, NULL);
+        if (!g_summaryBox)
+            return -1;
+        SendMessageA(g_summaryBox, WM_SETFONT, (WPARAM)GetStockObject(DEFAULT_GUI_FONT), FALSE);
+        return 0;
+    case WM_SIZE:
+        MoveWindow(g_summaryBox, 0, 0, LOWORD(lParam), HIWORD(lParam), TRUE);
+        return 0;
+    case WM_SETFOCUS:
+        SetFocus(g_summaryBox);
+        return 0;
+    case WM_DESTROY:
+        PostQuitMessage(EXIT_SOUND);
+        return 0;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+// The window where userprefs.cfg last left it, kept on the screen.
+static int RunWindow(HINSTANCE instance, int show)
+{
+    ComposeSummary();
+    WNDCLASSA windowClass = {};
+    windowClass.lpfnWndProc = MainWndProc;
+    windowClass.hInstance = instance;
+    windowClass.hIcon = LoadIcon(NULL, IDI_APPLICATION);
+    windowClass.hCursor = LoadCursor(NULL, IDC_ARROW);
+    windowClass.hbrBackground = (HBRUSH)(COLOR_WINDOW + 1);
+    windowClass.lpszClassName = CLASS_NAME;
+    if (!RegisterClassA(&windowClass))
+        return EXIT_BAD_START;
+    int screenWidth = GetSystemMetrics(SM_CXSCREEN), screenHeight = GetSystemMetrics(SM_CYSCREEN);
+    int width = SettingNumber("Window", "Width", 640, 200, screenWidth);
+    int height = SettingNumber("Window", "Height", 480, 150, screenHeight);
+    int left = SettingNumber("Window", "Left", 0, 0, screenWidth - width);
+    int top = SettingNumber("Window", "Top", 0, 0, screenHeight - height);
+    HWND window = CreateWindowA(CLASS_NAME, TITLE, WS_OVERLAPPEDWINDOW, left, top, width, height,
+                                NULL, NULL, instance, NULL);
+    if (!window)
+        return EXIT_BAD_START;
+    if (SettingNumber("Window", "Maximized", 0, 0, 1))
+        show = SW_SHOWMAXIMIZED;
+    ShowWindow(window, show);
+    UpdateWindow(window);
+    MSG message;
+    while (GetMessageA(&message, NULL, 0, 0) > 0) {
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+    return (int)message.wParam;
+}
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int show)
+{
+    // A damaged library is reported in the survey, not by a system dialog.
+    SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
+    if (!FindProgramFolder()) {
+        MessageBoxA(NULL, "Quillmere cannot find the folder it was started from.", TITLE,
+                    MB_OK | MB_ICONERROR);
+        return EXIT_BAD_START;
+    }
+    while (*commandLine == ' ' || *commandLine == '\t')
+        ++commandLine;
+    if (lstrcmpiA(commandLine, SELFTEST_ARGUMENT) == 0)
+        return RunSelfTest();
+    if (*commandLine) {
+        MessageBoxA(NULL, "Quillmere takes no arguments but " SELFTEST_ARGUMENT ".", TITLE,
+                    MB_OK | MB_ICONERROR);
+        return EXIT_BAD_START;
+    }
+    return RunWindow(instance, show);
 }

@@ -1,74 +1,177 @@
-// Remove Quillmere: for now a fixed-size window with a Close button; the
-// removal steps come later.
+// Remove Quillmere. Started without arguments it finds the installation, asks, and hands
+// the work to a copy of itself in the temporary folder, so that this program's own file
+// can go too: the copy waits for this process to end, removes everything, marks itself
+// for removal at the next restart and reports.
 #include <windows.h>
+#include "api.h"
+#include "removal.h"
+#include "text.h"
 
-namespace {
+#define CAPTION "Remove Quillmere"
+#define CONTINUE_ARGUMENT "/continue"
+#define NOT_INSTALLED_TEXT "Quillmere is not installed."
+#define HELPER_PREFIX "rmq"
+#define PARENT_WAIT_MS 120000
+#define COMMAND_CHARS (MAX_PATH + 64)
 
-const char kClassName[] = "RemoveQuillmereMain";
-const char kTitle[] = "Remove Quillmere";
-const int kWidth = 360;
-const int kHeight = 150;
-const int kButtonWidth = 88;
-const int kButtonHeight = 26;
+// Exit codes.
+#define EXIT_REMOVED 0       // everything removed, or the copy started to do it
+#define EXIT_LEFT 1          // removed, but some items stay
+#define EXIT_NOT_INSTALLED 2
+#define EXIT_DECLINED 3
+#define EXIT_FAILED 4        // nothing removed; the message says why
 
-LRESULT CALLBACK MainWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
+static Installation g_installation;
+static Removal g_removal;
+static char g_text[REPORT_CHARS + 2 * INSTALL_PATH_CHARS];
+
+static int Say(const char *text, UINT icon, int exitCode)
 {
-    switch (msg) {
-    case WM_CREATE: {
-        HINSTANCE instance = reinterpret_cast<LPCREATESTRUCTA>(lParam)->hInstance;
-        RECT client;
-        GetClientRect(hwnd, &client);
-        HMENU id = reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDCANCEL));
-        HWND button = CreateWindowA("BUTTON", "Close", WS_CHILD | WS_VISIBLE | BS_DEFPUSHBUTTON,
-                                    (client.right - kButtonWidth) / 2,
-                                    client.bottom - kButtonHeight - 12, kButtonWidth,
-                                    kButtonHeight, hwnd, id, instance, NULL);
-        if (!button)
-            return -1;
-        SendMessageA(button, WM_SETFONT,
-                     reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), FALSE);
-        return 0;
-    }
-    case WM_COMMAND:
-        if (LOWORD(wParam) == IDCANCEL)
-            DestroyWindow(hwnd);
-        return 0;
-    case WM_DESTROY:
-        PostQuitMessage(0);
-        return 0;
-    }
-    return DefWindowProcA(hwnd, msg, wParam, lParam);
+    MessageBoxA(NULL, text, CAPTION, MB_OK | icon);
+    return exitCode;
 }
 
-} // namespace
-
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCmd)
+// "text (error N: ...)." and that nothing was removed.
+static int SayError(const char *text, DWORD error)
 {
-    WNDCLASSA wc = {};
-    wc.lpfnWndProc = MainWndProc;
-    wc.hInstance = instance;
-    wc.hIcon = LoadIcon(NULL, IDI_APPLICATION);
-    wc.hCursor = LoadCursor(NULL, IDC_ARROW);
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    wc.lpszClassName = kClassName;
-    if (!RegisterClassA(&wc))
-        return 1;
+    char why[400];
+    DescribeError(error, why, sizeof why);
+    CopyText(g_text, sizeof g_text, text);
+    AppendText(g_text, sizeof g_text, " (");
+    AppendText(g_text, sizeof g_text, why);
+    AppendText(g_text, sizeof g_text, ").\nNothing was removed.");
+    return Say(g_text, MB_ICONERROR, EXIT_FAILED);
+}
 
-    // A fixed frame: the window is a small confirmation panel, not a document.
-    const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
-    HWND main = CreateWindowA(kClassName, kTitle, style, CW_USEDEFAULT, CW_USEDEFAULT, kWidth,
-                              kHeight, NULL, NULL, instance, NULL);
-    if (!main)
-        return 1;
-    ShowWindow(main, showCmd);
-    UpdateWindow(main);
-
-    MSG msg;
-    while (GetMessageA(&msg, NULL, 0, 0) > 0) {
-        if (!IsDialogMessageA(main, &msg)) {
-            TranslateMessage(&msg);
-            DispatchMessageA(&msg);
-        }
+// Finds the installation; otherwise says why not and sets the exit code.
+static BOOL Find(int *exitCode)
+{
+    char entry[ENTRY_NAME_CHARS] = "";
+    FindResult result = FindInstallation(&g_installation, entry, sizeof entry);
+    if (result == INSTALLATION_FOUND)
+        return TRUE;
+    if (result == NOT_INSTALLED) {
+        *exitCode = Say(NOT_INSTALLED_TEXT, MB_ICONINFORMATION, EXIT_NOT_INSTALLED);
+        return FALSE;
     }
-    return static_cast<int>(msg.wParam);
+    CopyText(g_text, sizeof g_text, "The uninstall entry of Quillmere cannot be read:\n");
+    AppendText(g_text, sizeof g_text, entry);
+    AppendText(g_text, sizeof g_text, "\nNothing was removed.");
+    *exitCode = Say(g_text, MB_ICONERROR, EXIT_FAILED);
+    return FALSE;
+}
+
+static BOOL Confirm()
+{
+    CopyText(g_text, sizeof g_text, "Remove Quillmere from\n");
+    AppendText(g_text, sizeof g_text, g_installation.programDir);
+    AppendText(g_text, sizeof g_text, "\nand its shortcuts from\n");
+    AppendText(g_text, sizeof g_text, g_installation.groupDir);
+    AppendText(g_text, sizeof g_text, "?\n\nFiles that Quillmere did not install are kept.");
+    return MessageBoxA(NULL, g_text, CAPTION, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) ==
+           IDYES;
+}
+
+// Copies this program to the temporary folder and starts the copy there, handing it a
+// handle to this process to wait on.
+static int StartHelper()
+{
+    char self[MAX_PATH], folder[MAX_PATH], helper[MAX_PATH], command[COMMAND_CHARS];
+    DWORD length = GetModuleFileNameA(NULL, self, sizeof self);
+    if (length == 0 || length >= sizeof self)
+        return SayError("Remove Quillmere cannot find its own file", GetLastError());
+    length = GetTempPathA(sizeof folder, folder);
+    if (length == 0 || length >= sizeof folder)
+        return SayError("There is no temporary folder to work from", GetLastError());
+    if (!GetTempFileNameA(folder, HELPER_PREFIX, 0, helper))
+        return SayError("Remove Quillmere cannot make its helper in the temporary folder",
+                        GetLastError());
+    HANDLE selfProcess = NULL;
+    STARTUPINFOA startup;
+    PROCESS_INFORMATION process;
+    ZeroMemory(&startup, sizeof startup);
+    startup.cb = sizeof startup;
+    BOOL started =
+        CopyFileA(self, helper, FALSE) &&
+        DuplicateHandle(GetCurrentProcess(), GetCurrentProcess(), GetCurrentProcess(),
+                        &selfProcess, SYNCHRONIZE, TRUE, 0) &&
+        wsprintfA(command, "\"%s\" " CONTINUE_ARGUMENT " %lu", helper,
+                  (unsigned long)(ULONG_PTR)selfProcess) > 0 &&
+        CreateProcessA(helper, command, NULL, NULL, TRUE, 0, NULL, folder, &startup, &process);
+    DWORD error = GetLastError();
+    if (selfProcess)
+        CloseHandle(selfProcess);
+    if (!started) {
+        DeleteFileA(helper);
+        return SayError("Remove Quillmere cannot start its helper in the temporary folder",
+                        error);
+    }
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return EXIT_REMOVED;
+}
+
+static int Start()
+{
+    int exitCode;
+    if (!Find(&exitCode))
+        return exitCode;
+    return Confirm() ? StartHelper() : EXIT_DECLINED;
+}
+
+// The helper's own file cannot go while it runs; the system removes it at the next start.
+static void ScheduleOwnRemoval()
+{
+    char self[MAX_PATH];
+    DWORD length = GetModuleFileNameA(NULL, self, sizeof self);
+    if (length == 0 || length >= sizeof self)
+        NoteLeft(&g_removal, "the helper copy of Remove Quillmere",
+                 "its file name is too long to mark it for removal");
+    else if (!MoveFileExA(self, NULL, MOVEFILE_DELAY_UNTIL_REBOOT)) {
+        char why[400];
+        DescribeError(GetLastError(), why, sizeof why);
+        CopyText(g_text, sizeof g_text, "cannot be marked for removal at the next restart (");
+        AppendText(g_text, sizeof g_text, why);
+        AppendText(g_text, sizeof g_text, ")");
+        NoteLeft(&g_removal, self, g_text);
+    }
+}
+
+// The copy's part: wait for the first process, remove, report.
+static int Continue(const char *argument)
+{
+    unsigned long value = 0;
+    int digits = 0;
+    for (; argument[digits] >= '0' && argument[digits] <= '9' && digits < 10; ++digits)
+        value = value * 10 + (unsigned long)(argument[digits] - '0');
+    HANDLE parent = (HANDLE)(ULONG_PTR)value;
+    if (digits == 0 || argument[digits] != '\0' ||
+        WaitForSingleObject(parent, PARENT_WAIT_MS) == WAIT_FAILED)
+        return Say(CONTINUE_ARGUMENT " is only for Remove Quillmere's own helper.\n"
+                                     "Nothing was removed.",
+                   MB_ICONERROR, EXIT_FAILED);
+    CloseHandle(parent);
+    int exitCode;
+    if (!Find(&exitCode))
+        return exitCode;
+    RemoveInstallation(&g_installation, &g_removal);
+    ScheduleOwnRemoval();
+    ComposeReport(&g_removal, g_text, sizeof g_text);
+    return Say(g_text, g_removal.leftCount ? MB_ICONWARNING : MB_ICONINFORMATION,
+               g_removal.leftCount ? EXIT_LEFT : EXIT_REMOVED);
+}
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int)
+{
+    while (*commandLine == ' ')
+        ++commandLine;
+    if (*commandLine == '\0')
+        return Start();
+    const int length = sizeof CONTINUE_ARGUMENT - 1;
+    if (lstrlenA(commandLine) > length && commandLine[length] == ' ' &&
+        CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE, commandLine, length,
+                       CONTINUE_ARGUMENT, length) == CSTR_EQUAL)
+        return Continue(commandLine + length + 1);
+    return Say("Remove Quillmere takes no arguments.\nNothing was removed.", MB_ICONERROR,
+               EXIT_FAILED);
 }

@@ -4,6 +4,7 @@
 #include <stddef.h>
 #include <stdlib.h>
 #include <string.h>
+#include <tlhelp32.h>
 #include <algorithm>
 
 DWORD g_waitMs = 15000;
@@ -27,23 +28,84 @@ ScenarioEntry::ScenarioEntry(const char *name, ScenarioBody body)
         g_scenarios[g_scenarioCount++] = {name, body};
 }
 
-bool StartSetup(const char *currentDir)
+// Lets go of the program under test without ending it.
+static void ForgetProgram()
 {
+    if (g_setup.hProcess)
+        CloseHandle(g_setup.hProcess);
+    if (g_setup.hThread)
+        CloseHandle(g_setup.hThread);
+    ZeroMemory(&g_setup, sizeof g_setup);
+}
+
+bool StartProgram(const std::string &path, const std::string &arguments, const char *currentDir)
+{
+    ForgetProgram();
     STARTUPINFOA startup;
     ZeroMemory(&startup, sizeof startup);
     startup.cb = sizeof startup;
-    std::string command = "\"" + g_setupPath + "\"";
-    std::string buffer = command;
-    if (!CreateProcessA(g_setupPath.c_str(), &buffer[0], NULL, NULL, FALSE, 0, NULL, currentDir,
+    std::string command = "\"" + path + "\"" + (arguments.empty() ? "" : " " + arguments);
+    if (!CreateProcessA(path.c_str(), &command[0], NULL, NULL, FALSE, 0, NULL, currentDir,
                         &startup, &g_setup)) {
-        ok(false, "could not start %s in %s (error %lu)", g_setupPath.c_str(), currentDir,
+        ok(false, "could not start %s in %s (error %lu)", path.c_str(), currentDir,
            GetLastError());
         return false;
     }
+    return true;
+}
+
+bool StartSetup(const char *currentDir)
+{
+    if (!StartProgram(g_setupPath, "", currentDir))
+        return false;
     BOOL emulated32 = FALSE;
     IsWow64Process(g_setup.hProcess, &emulated32);
     g_registryView = emulated32 ? KEY_WOW64_32KEY : 0;
     return true;
+}
+
+// The child is found by its parent's id, which stays recorded after the parent ends.
+bool FollowChildProcess(DWORD ms)
+{
+    DWORD parent = g_setup.dwProcessId, child = 0, start = GetTickCount();
+    while (!child && GetTickCount() - start < ms) {
+        HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+        PROCESSENTRY32 entry;
+        entry.dwSize = sizeof entry;
+        for (BOOL more = Process32First(snapshot, &entry); more && !child;
+             more = Process32Next(snapshot, &entry)) {
+            if (entry.th32ParentProcessID == parent)
+                child = entry.th32ProcessID;
+        }
+        CloseHandle(snapshot);
+        if (!child)
+            Sleep(100);
+    }
+    HANDLE process = child ? OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE |
+                                             PROCESS_QUERY_LIMITED_INFORMATION,
+                                         FALSE, child)
+                           : NULL;
+    if (!process)
+        return false;
+    ForgetProgram();
+    g_setup.hProcess = process;
+    g_setup.dwProcessId = child;
+    return true;
+}
+
+std::string ProgramImagePath()
+{
+    char path[MAX_PATH] = "";
+    DWORD size = sizeof path;
+    if (!g_setup.hProcess || !QueryFullProcessImageNameA(g_setup.hProcess, 0, path, &size))
+        return "";
+    return path;
+}
+
+void WaitAtLeast(DWORD ms)
+{
+    if (g_waitMs < ms)
+        g_waitMs = ms;
 }
 
 DWORD SetupProcessId()
@@ -77,9 +139,7 @@ void KillSetup()
         TerminateProcess(g_setup.hProcess, 99);
         WaitForSingleObject(g_setup.hProcess, WAIT_MS);
     }
-    CloseHandle(g_setup.hProcess);
-    CloseHandle(g_setup.hThread);
-    ZeroMemory(&g_setup, sizeof g_setup);
+    ForgetProgram();
 }
 
 struct Search {
@@ -649,6 +709,12 @@ int main(int argc, char **argv)
     return 2;
 }
 
+std::string FileContents(const char *path)
+{
+    std::string contents;
+    return ReadWholeFile(path, &contents) ? contents : "";
+}
+
 bool SameFileContents(const char *a, const char *b)
 {
     std::string first, second;
@@ -693,6 +759,20 @@ bool MachineKeyExists(const char *key)
     return true;
 }
 
+bool MachineKeyInEitherView(const char *key)
+{
+    static const REGSAM views[] = {KEY_WOW64_64KEY, KEY_WOW64_32KEY};
+    for (REGSAM view : views) {
+        HKEY opened;
+        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, key, 0, KEY_READ | view, &opened) ==
+            ERROR_SUCCESS) {
+            RegCloseKey(opened);
+            return true;
+        }
+    }
+    return false;
+}
+
 bool ReadShortcut(const char *linkFile, std::string *target, std::string *description)
 {
     CoInitialize(NULL);
@@ -719,4 +799,156 @@ bool ReadShortcut(const char *linkFile, std::string *target, std::string *descri
         link->Release();
     CoUninitialize();
     return read;
+}
+
+// The installation as a person makes it ---------------------------------------------------
+
+const PayloadRow g_rows[PAYLOAD_ROWS] = {
+    {"qmcore.cf_", "\\qmcore.cfg"},       {"userpr~1.cf_", "\\userprefs.cfg"},
+    {"fastio.dl_", "\\fastio.dll"},       {"deflt.dl_", "\\deflt.dll"},
+    {"expand32.dl_", "\\expand32.dll"},   {"bundle32.dl_", "\\bundle32.dll"},
+    {"quillm~1.ex_", "\\quillmere.exe"},  {"qmguide.hl_", "\\qmguide.hlp"},
+    {"qmkeys.kb_", "\\qmkeys.kbm"},       {"notes.wr_", "\\notes.wri"},
+    {"remove~1.ex_", "\\removequill.exe"}, {"netxfer.dl_", "\\netxfer.dll"},
+    {"oldarc.dl_", "\\oldarc.dll"},       {"GENERAL.DA__", "\\lists\\GENERAL.DAT"},
+};
+
+std::string Installed(int row)
+{
+    return std::string(INSTALL_DIR) + g_rows[row].destination;
+}
+
+std::string TemporaryFolder()
+{
+    char folder[MAX_PATH];
+    GetTempPathA(MAX_PATH, folder);
+    return folder;
+}
+
+void MakeStartMenu()
+{
+    CreateDirectoryA(START_MENU, NULL);
+    CreateDirectoryA(PROGRAMS, NULL);
+}
+
+void AcceptLicence()
+{
+    HWND page = WaitDialogWithControl(IDOK, "I Agree");
+    ok(page != NULL, "the licence page appears");
+    if (page)
+        PressButton(page, IDOK);
+}
+
+HWND NextOnDirPage()
+{
+    HWND page = WaitDialogWithControl(IDOK, "Next");
+    ok(page != NULL, "the directory page appears");
+    if (!page)
+        return NULL;
+    ok(ControlText(page, IDC_PATH) == INSTALL_DIR, "directory box: %s",
+       ControlText(page, IDC_PATH).c_str());
+    PressButton(page, IDOK);
+    return page;
+}
+
+HWND WaitCopyPage()
+{
+    return WaitDialogWithControl(IDC_COPY_PROGRESS, "");
+}
+
+void InstallToFinish(void (*onCopyPage)(HWND copyPage))
+{
+    AcceptLicence();
+    NextOnDirPage();
+    HWND copyPage = WaitCopyPage();
+    ok(copyPage != NULL, "the copy page appears");
+    if (copyPage && onCopyPage)
+        onCopyPage(copyPage);
+    HWND page = WaitDialogWithControl(IDOK, "Finnish");
+    ok(page != NULL, "the shortcut page appears");
+    if (!page)
+        return;
+    ok(ControlText(page, IDC_PATH) == PROGRAM_GROUP, "shortcut box: %s",
+       ControlText(page, IDC_PATH).c_str());
+    PressButton(page, IDOK);
+}
+
+void CheckFolderOpened()
+{
+    DWORD start = GetTickCount();
+    HWND shell = NULL;
+    while (!shell && GetTickCount() - start < WAIT_MS) {
+        shell = FindWindowA("ExplorerWClass", NULL);
+        if (!shell)
+            shell = FindWindowA("CabinetWClass", NULL);
+        Sleep(50);
+    }
+    ok(shell != NULL, "a shell window shows the program group");
+    if (!shell)
+        return;
+    DWORD pid = 0;
+    GetWindowThreadProcessId(shell, &pid);
+    HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, pid);
+    PostMessageA(shell, WM_CLOSE, 0, 0);
+    ok(process && WaitForSingleObject(process, WAIT_MS) == WAIT_OBJECT_0,
+       "the shell window's process ends when it is closed");
+    if (process)
+        CloseHandle(process);
+}
+
+void ExpectSuccess()
+{
+    HWND main = WaitMainWindow();
+    ANSWER(main, "Quillmere was successfully installed", "Setup", IDOK);
+    DWORD code = WaitSetupExit();
+    ok(code == 0, "exit code 0, got %lu", code);
+}
+
+void CheckInstalledFiles()
+{
+    std::string payload = g_extraArgument;
+    int wrong = 0, leftovers = 0;
+    for (int row = 0; row < PAYLOAD_ROWS; ++row) {
+        if (!SameFileContents(Installed(row).c_str(), (payload + g_rows[row].destination).c_str())) {
+            ++wrong;
+            ok(false, "%s is not the built file", Installed(row).c_str());
+        }
+        leftovers += FileExists((TemporaryFolder() + g_rows[row].temporary).c_str());
+    }
+    ok(wrong == 0, "all fourteen files installed byte for byte");
+    ok(leftovers == 0, "no temporary file is left, %d found", leftovers);
+}
+
+void CheckShortcuts(const char *folder)
+{
+    static const char *const links[3][3] = {
+        {"\\Quillmere.lnk", "\\quillmere.exe", "Quillmere"},
+        {"\\Uninstall.lnk", "\\removequill.exe", "Uninstall"},
+        {"\\Readme.lnk", "\\notes.wri", "Readme"},
+    };
+    for (int i = 0; i < 3; ++i) {
+        std::string target, description;
+        std::string link = std::string(folder) + links[i][0];
+        bool read = ReadShortcut(link.c_str(), &target, &description);
+        ok(read && lstrcmpiA(target.c_str(), (std::string(INSTALL_DIR) + links[i][1]).c_str()) == 0 &&
+               description == links[i][2],
+           "%s: target \"%s\", description \"%s\"", link.c_str(), target.c_str(),
+           description.c_str());
+    }
+}
+
+void CheckRegistry(const char *uninstallKey)
+{
+    ok(MachineString(uninstallKey, "DisplayName") == "Quillmere", "DisplayName under %s",
+       uninstallKey);
+    ok(MachineString(uninstallKey, "UninstallString") == INSTALL_DIR "\\removequill.exe",
+       "UninstallString: %s", MachineString(uninstallKey, "UninstallString").c_str());
+    ok(MachineString(uninstallKey, "Scdir") == PROGRAM_GROUP, "Scdir: %s",
+       MachineString(uninstallKey, "Scdir").c_str());
+    ok(MachineString(uninstallKey, "Progdir") == INSTALL_DIR, "Progdir: %s",
+       MachineString(uninstallKey, "Progdir").c_str());
+    ok(MachineString(APP_PATH, "") == INSTALL_DIR "\\Quillmere", "App Paths default: %s",
+       MachineString(APP_PATH, "").c_str());
+    ok(MachineString(APP_PATH, "Path") == INSTALL_DIR, "App Paths Path: %s",
+       MachineString(APP_PATH, "Path").c_str());
 }

@@ -28,8 +28,15 @@ struct ScenarioEntry {
 extern std::string g_setupPath;
 extern std::string g_extraArgument;
 
-// Process
+// Process: the program under test is setup.exe, or any program started or followed since.
 bool StartSetup(const char *currentDir = "C:\\");
+// Any program; the registry checks keep reading the view setup.exe writes to.
+bool StartProgram(const std::string &path, const std::string &arguments, const char *currentDir);
+// A child the program under test started becomes the program under test.
+bool FollowChildProcess(DWORD ms = WAIT_MS);
+std::string ProgramImagePath();
+// Raises every later wait to at least ms.
+void WaitAtLeast(DWORD ms);
 DWORD SetupProcessId();
 // 4 for a 32-bit program (also when the driver is 64-bit), else the driver's own.
 int SetupPointerSize();
@@ -124,13 +131,48 @@ bool SaveScreenshotBmp(const Screenshot *shot, const char *path);
 bool LoadProgramBitmap(const char *name, Screenshot *picture);
 
 
+// The installation as a person makes it with setup.exe
+#define INSTALL_DIR "C:\\Program files\\Quillmere"
+#define START_MENU "C:\\windows\\Start Menu"
+#define PROGRAMS START_MENU "\\Programs"
+#define PROGRAM_GROUP PROGRAMS "\\Quillmere"
+#define NT_UNINSTALL "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Uninstall\\Quillmere"
+#define WIN_UNINSTALL "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Quillmere"
+#define APP_PATH "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Quillmere"
+
+struct PayloadRow {
+    const char *temporary;
+    const char *destination;
+};
+#define PAYLOAD_ROWS 14
+extern const PayloadRow g_rows[PAYLOAD_ROWS];
+std::string Installed(int row);
+std::string TemporaryFolder();
+void MakeStartMenu();
+void AcceptLicence();
+HWND NextOnDirPage();
+HWND WaitCopyPage();
+// Licence, directory, copy and the shortcut page's "Finnish"; onCopyPage (may be NULL)
+// watches the copy page.
+void InstallToFinish(void (*onCopyPage)(HWND copyPage));
+// The shell window that shows the new program group; closed again like a person would.
+void CheckFolderOpened();
+void ExpectSuccess();
+
 // Files, registry and shortcuts as the installed product left them
+void CheckInstalledFiles();
+void CheckShortcuts(const char *folder);
+void CheckRegistry(const char *uninstallKey);
+// The whole file, or "" when it cannot be read.
+std::string FileContents(const char *path);
 bool SameFileContents(const char *a, const char *b);
 bool FileExists(const char *path);
 bool FolderExists(const char *path);
 // A REG_SZ value under HKEY_LOCAL_MACHINE, or "<missing>".
 std::string MachineString(const char *key, const char *name);
 bool MachineKeyExists(const char *key);
+// In the 64-bit or the 32-bit registry view.
+bool MachineKeyInEitherView(const char *key);
 // Reads a shortcut file back through the shell link object.
 bool ReadShortcut(const char *linkFile, std::string *target, std::string *description);
 

@@ -2,67 +2,6 @@
 #include "driver.h"
 #include <vector>
 
-#define INSTALL_DIR "C:\\Program files\\Quillmere"
-#define START_MENU "C:\\windows\\Start Menu"
-#define PROGRAMS START_MENU "\\Programs"
-#define PROGRAM_GROUP PROGRAMS "\\Quillmere"
-#define NT_UNINSTALL "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Uninstall\\Quillmere"
-#define WIN_UNINSTALL "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Quillmere"
-#define APP_PATH "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Quillmere"
-
-struct PayloadRow {
-    const char *temporary;
-    const char *destination;
-};
-
-static const PayloadRow g_rows[] = {
-    {"qmcore.cf_", "\\qmcore.cfg"},       {"userpr~1.cf_", "\\userprefs.cfg"},
-    {"fastio.dl_", "\\fastio.dll"},       {"deflt.dl_", "\\deflt.dll"},
-    {"expand32.dl_", "\\expand32.dll"},   {"bundle32.dl_", "\\bundle32.dll"},
-    {"quillm~1.ex_", "\\quillmere.exe"},  {"qmguide.hl_", "\\qmguide.hlp"},
-    {"qmkeys.kb_", "\\qmkeys.kbm"},       {"notes.wr_", "\\notes.wri"},
-    {"remove~1.ex_", "\\removequill.exe"}, {"netxfer.dl_", "\\netxfer.dll"},
-    {"oldarc.dl_", "\\oldarc.dll"},       {"GENERAL.DA__", "\\lists\\GENERAL.DAT"},
-};
-static const int ROWS = sizeof g_rows / sizeof g_rows[0];
-
-static std::string Installed(int row)
-{
-    return std::string(INSTALL_DIR) + g_rows[row].destination;
-}
-
-static std::string TemporaryFolder()
-{
-    char folder[MAX_PATH];
-    GetTempPathA(MAX_PATH, folder);
-    return folder;
-}
-
-static void AcceptLicence()
-{
-    HWND page = WaitDialogWithControl(IDOK, "I Agree");
-    ok(page != NULL, "the licence page appears");
-    if (page)
-        PressButton(page, IDOK);
-}
-
-static HWND NextOnDirPage()
-{
-    HWND page = WaitDialogWithControl(IDOK, "Next");
-    ok(page != NULL, "the directory page appears");
-    if (!page)
-        return NULL;
-    ok(ControlText(page, IDC_PATH) == INSTALL_DIR, "directory box: %s",
-       ControlText(page, IDC_PATH).c_str());
-    PressButton(page, IDOK);
-    return page;
-}
-
-static HWND WaitCopyPage()
-{
-    return WaitDialogWithControl(IDC_COPY_PROGRESS, "");
-}
-
 // Reads the status line as fast as it changes until the copy page goes away.
 static std::vector<std::string> WatchCopy(HWND copyPage)
 {
@@ -87,130 +26,22 @@ static void CheckStatuses(const std::vector<std::string> &seen)
     int next = 0, strays = 0;
     for (size_t i = 0; i < seen.size(); ++i) {
         int row = next;
-        while (row < ROWS && seen[i] != StatusOf(row))
+        while (row < PAYLOAD_ROWS && seen[i] != StatusOf(row))
             ++row;
-        if (row == ROWS && ++strays)
+        if (row == PAYLOAD_ROWS && ++strays)
             printf("status out of order: \"%s\"\n", seen[i].c_str());
         else
             next = row + 1;
     }
     ok(strays == 0 && !seen.empty() && seen.front() == StatusOf(0) &&
-           seen.back() == StatusOf(ROWS - 1),
+           seen.back() == StatusOf(PAYLOAD_ROWS - 1),
        "status lines in row order from \"%s\" to \"%s\" (%d seen, %d out of order)",
-       StatusOf(0).c_str(), StatusOf(ROWS - 1).c_str(), (int)seen.size(), strays);
+       StatusOf(0).c_str(), StatusOf(PAYLOAD_ROWS - 1).c_str(), (int)seen.size(), strays);
 }
 
-static void CheckInstalledFiles()
+static void WatchStatuses(HWND copyPage)
 {
-    std::string payload = g_extraArgument;
-    int wrong = 0, leftovers = 0;
-    for (int row = 0; row < ROWS; ++row) {
-        if (!SameFileContents(Installed(row).c_str(), (payload + g_rows[row].destination).c_str())) {
-            ++wrong;
-            ok(false, "%s is not the built file", Installed(row).c_str());
-        }
-        leftovers += FileExists((TemporaryFolder() + g_rows[row].temporary).c_str());
-    }
-    ok(wrong == 0, "all fourteen files installed byte for byte");
-    ok(leftovers == 0, "no temporary file is left, %d found", leftovers);
-}
-
-static void CheckShortcuts(const char *folder)
-{
-    static const char *const links[3][3] = {
-        {"\\Quillmere.lnk", "\\quillmere.exe", "Quillmere"},
-        {"\\Uninstall.lnk", "\\removequill.exe", "Uninstall"},
-        {"\\Readme.lnk", "\\notes.wri", "Readme"},
-    };
-    for (int i = 0; i < 3; ++i) {
-        std::string target, description;
-        std::string link = std::string(folder) + links[i][0];
-        bool read = ReadShortcut(link.c_str(), &target, &description);
-        ok(read && lstrcmpiA(target.c_str(), (std::string(INSTALL_DIR) + links[i][1]).c_str()) == 0 &&
-               description == links[i][2],
-           "%s: target \"%s\", description \"%s\"", link.c_str(), target.c_str(),
-           description.c_str());
-    }
-}
-
-static void CheckRegistry(const char *uninstallKey)
-{
-    ok(MachineString(uninstallKey, "DisplayName") == "Quillmere", "DisplayName under %s",
-       uninstallKey);
-    ok(MachineString(uninstallKey, "UninstallString") == INSTALL_DIR "\\removequill.exe",
-       "UninstallString: %s", MachineString(uninstallKey, "UninstallString").c_str());
-    ok(MachineString(uninstallKey, "Scdir") == PROGRAM_GROUP, "Scdir: %s",
-       MachineString(uninstallKey, "Scdir").c_str());
-    ok(MachineString(uninstallKey, "Progdir") == INSTALL_DIR, "Progdir: %s",
-       MachineString(uninstallKey, "Progdir").c_str());
-    ok(MachineString(APP_PATH, "") == INSTALL_DIR "\\Quillmere", "App Paths default: %s",
-       MachineString(APP_PATH, "").c_str());
-    ok(MachineString(APP_PATH, "Path") == INSTALL_DIR, "App Paths Path: %s",
-       MachineString(APP_PATH, "Path").c_str());
-}
-
-static bool IsProgramGroupWindow(HWND window, void *)
-{
-    return ClassName(window) == "ExplorerWClass" || ClassName(window) == "CabinetWClass";
-}
-
-// The shell window that shows the new program group; closed again like a person would.
-static void CheckFolderOpened()
-{
-    DWORD start = GetTickCount();
-    HWND shell = NULL;
-    while (!shell && GetTickCount() - start < WAIT_MS) {
-        shell = FindWindowA("ExplorerWClass", NULL);
-        if (!shell)
-            shell = FindWindowA("CabinetWClass", NULL);
-        Sleep(50);
-    }
-    ok(shell != NULL, "a shell window shows the program group");
-    if (!shell)
-        return;
-    DWORD pid = 0;
-    GetWindowThreadProcessId(shell, &pid);
-    HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, pid);
-    PostMessageA(shell, WM_CLOSE, 0, 0);
-    ok(process && WaitForSingleObject(process, WAIT_MS) == WAIT_OBJECT_0,
-       "the shell window's process ends when it is closed");
-    if (process)
-        CloseHandle(process);
-    (void)IsProgramGroupWindow;
-}
-
-static void MakeStartMenu()
-{
-    CreateDirectoryA(START_MENU, NULL);
-    CreateDirectoryA(PROGRAMS, NULL);
-}
-
-// Licence, directory, copy and the shortcut page's "Finnish", as a person does them.
-static void InstallToFinish(bool watchStatuses)
-{
-    HWND main = WaitMainWindow();
-    AcceptLicence();
-    NextOnDirPage();
-    HWND copyPage = WaitCopyPage();
-    ok(copyPage != NULL, "the copy page appears");
-    if (copyPage && watchStatuses)
-        CheckStatuses(WatchCopy(copyPage));
-    HWND page = WaitDialogWithControl(IDOK, "Finnish");
-    ok(page != NULL, "the shortcut page appears");
-    if (!page)
-        return;
-    ok(ControlText(page, IDC_PATH) == PROGRAM_GROUP, "shortcut box: %s",
-       ControlText(page, IDC_PATH).c_str());
-    PressButton(page, IDOK);
-    (void)main;
-}
-
-static void ExpectSuccess()
-{
-    HWND main = WaitMainWindow();
-    ANSWER(main, "Quillmere was successfully installed", "Setup", IDOK);
-    DWORD code = WaitSetupExit();
-    ok(code == 0, "exit code 0, got %lu", code);
+    CheckStatuses(WatchCopy(copyPage));
 }
 
 static void InstallWhole(bool shellWindow)
@@ -218,7 +49,7 @@ static void InstallWhole(bool shellWindow)
     MakeStartMenu();
     if (!StartSetup())
         return;
-    InstallToFinish(true);
+    InstallToFinish(WatchStatuses);
     if (shellWindow)
         CheckFolderOpened();
     ExpectSuccess();
@@ -268,7 +99,7 @@ SCENARIO(install_twice_win98)
     MakeStartMenu();
     if (!StartSetup())
         return;
-    InstallToFinish(false);
+    InstallToFinish(NULL);
     CheckFolderOpened();
     ExpectSuccess();
     CheckRegistry(WIN_UNINSTALL);
@@ -305,7 +136,7 @@ SCENARIO(install_without_start_menu)
 {
     if (!StartSetup())
         return;
-    InstallToFinish(false);
+    InstallToFinish(NULL);
     HWND main = WaitMainWindow();
     ANSWER(main, "Setup could not create the shortcuts in\n" PROGRAM_GROUP, "Setup", IDOK);
     ExpectSuccess();
@@ -388,7 +219,7 @@ SCENARIO(copy_cancel_confirmed)
     ANSWER(main, "Program will exit", "Setup canceled", IDOK);
     ok(WaitSetupExit() == 0, "exit code 0");
     int left = 0;
-    for (int row = 0; row < ROWS; ++row)
+    for (int row = 0; row < PAYLOAD_ROWS; ++row)
         left += FileExists(Installed(row).c_str());
     ok(left == 0, "every expanded file is removed, %d left", left);
     ok(FolderExists(INSTALL_DIR) && FolderExists(INSTALL_DIR "\\lists"),
@@ -436,8 +267,8 @@ SCENARIO(copy_fails_on_lists)
     ANSWER(dirPage, "Directory allready exsist or disk isn't writeable.\nContinue with installation "
                     "anyway",
            NULL, IDYES);
-    ExpectCopyFailure(TemporaryFolder() + "GENERAL.DA__", Installed(ROWS - 1));
-    ok(FileExists(Installed(0).c_str()) && FileExists(Installed(ROWS - 2).c_str()),
+    ExpectCopyFailure(TemporaryFolder() + "GENERAL.DA__", Installed(PAYLOAD_ROWS - 1));
+    ok(FileExists(Installed(0).c_str()) && FileExists(Installed(PAYLOAD_ROWS - 2).c_str()),
        "the rows before it stay installed");
     ok(!FileExists((TemporaryFolder() + "GENERAL.DA__").c_str()), "no temporary file left");
 }

@@ -1,0 +1,223 @@
+// Removal of an installation: only the files, shortcuts and keys the installer wrote, and
+// folders only when they are empty, so anything of the user's stays where it is.
+#include "removal.h"
+#include "api.h"
+#include "manifest.h"
+#include "text.h"
+
+#define MACHINE "HKEY_LOCAL_MACHINE\\"
+#define APP_PATH_KEY APP_PATHS_KEY "\\" PRODUCT_FOLDER
+#define NOT_EMPTY "the folder holds files that Quillmere did not install"
+#define WHY_CHARS 400
+#define ITEM_CHARS (INSTALL_PATH_CHARS + MANIFEST_FIELD)
+
+static const char *const ENTRY_KEYS[] = {
+    WINDOWS_NT_KEY UNINSTALL_LIST PRODUCT_FOLDER,
+    WINDOWS_KEY UNINSTALL_LIST PRODUCT_FOLDER,
+};
+static const int ENTRY_KEY_COUNT = sizeof ENTRY_KEYS / sizeof ENTRY_KEYS[0];
+
+// A 32-bit program on 64-bit Windows sees a registry view of its own; the entry may have
+// been written from either. 32-bit Windows ignores these flags.
+struct RegistryView {
+    REGSAM flag;
+    const char *name;
+};
+static const RegistryView VIEWS[] = {
+    {KEY_WOW64_64KEY, "64-bit"},
+    {KEY_WOW64_32KEY, "32-bit"},
+};
+static const int VIEW_COUNT = sizeof VIEWS / sizeof VIEWS[0];
+
+// A REG_SZ value that fits, terminated even when stored without its terminator.
+static BOOL ReadText(HKEY key, const char *name, char *value, int size)
+{
+    DWORD type = 0, bytes = (DWORD)size - 1;
+    if (RegQueryValueExA(key, name, NULL, &type, (BYTE *)value, &bytes) != ERROR_SUCCESS ||
+        type != REG_SZ)
+        return FALSE;
+    value[bytes] = '\0';
+    return value[0] != '\0';
+}
+
+static void NameKey(char *text, int size, const char *path, const RegistryView *view)
+{
+    CopyText(text, size, MACHINE);
+    AppendText(text, size, path);
+    AppendText(text, size, " (");
+    AppendText(text, size, view->name);
+    AppendText(text, size, " view)");
+}
+
+FindResult FindInstallation(Installation *installation, char *entry, int entrySize)
+{
+    FindResult result = NOT_INSTALLED;
+    for (int v = 0; v < VIEW_COUNT; ++v) {
+        for (int k = 0; k < ENTRY_KEY_COUNT; ++k) {
+            HKEY key;
+            if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, ENTRY_KEYS[k], 0,
+                              KEY_QUERY_VALUE | VIEWS[v].flag, &key) != ERROR_SUCCESS)
+                continue;
+            BOOL usable =
+                ReadText(key, "Progdir", installation->programDir, INSTALL_PATH_CHARS) &&
+                ReadText(key, "Scdir", installation->groupDir, INSTALL_PATH_CHARS);
+            RegCloseKey(key);
+            if (usable)
+                return INSTALLATION_FOUND;
+            if (result == NOT_INSTALLED)
+                NameKey(entry, entrySize, ENTRY_KEYS[k], &VIEWS[v]);
+            result = ENTRY_DAMAGED;
+        }
+    }
+    return result;
+}
+
+void NoteLeft(Removal *removal, const char *item, const char *why)
+{
+    char line[ITEM_CHARS + WHY_CHARS];
+    ++removal->leftCount;
+    if (CopyText(line, sizeof line, item) && AppendText(line, sizeof line, ": ") &&
+        AppendText(line, sizeof line, why) && AppendText(line, sizeof line, "\n") &&
+        AppendText(removal->left, sizeof removal->left, line))
+        ++removal->leftShown;
+}
+
+static void NoteError(Removal *removal, const char *item, DWORD error)
+{
+    char why[WHY_CHARS];
+    DescribeError(error, why, sizeof why);
+    NoteLeft(removal, item, why);
+}
+
+// An installed file or shortcut; one already gone is counted, not reported.
+static void RemoveItem(const char *path, int *removed, Removal *removal)
+{
+    DWORD attributes = GetFileAttributesA(path);
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        DWORD error = GetLastError();
+        if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND)
+            ++removal->missing;
+        else
+            NoteError(removal, path, error);
+    } else if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
+        NoteLeft(removal, path, "a folder stands where the installed file was");
+    } else if (DeleteFileA(path)) {
+        ++*removed;
+    } else {
+        NoteError(removal, path, GetLastError());
+    }
+}
+
+// A folder goes only when it is empty.
+static void RemoveFolder(const char *path, Removal *removal)
+{
+    if (GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES)
+        return;
+    if (RemoveDirectoryA(path))
+        ++removal->removedFolders;
+    else if (GetLastError() == ERROR_DIR_NOT_EMPTY)
+        NoteLeft(removal, path, NOT_EMPTY);
+    else
+        NoteError(removal, path, GetLastError());
+}
+
+// Whether the key exists in this view and its value names the installation folder.
+static BOOL KeyNamesFolder(const char *path, REGSAM view, const char *name, const char *folder)
+{
+    HKEY key;
+    char value[INSTALL_PATH_CHARS];
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path, 0, KEY_QUERY_VALUE | view, &key) !=
+        ERROR_SUCCESS)
+        return FALSE;
+    BOOL same = ReadText(key, name, value, sizeof value) && lstrcmpiA(value, folder) == 0;
+    RegCloseKey(key);
+    return same;
+}
+
+// RegDeleteKeyExA reaches the other view; systems without it have only one.
+static void DeleteKey(const char *path, const RegistryView *view, Removal *removal)
+{
+    typedef LONG(WINAPI * DeleteKeyExFunction)(HKEY, LPCSTR, REGSAM, DWORD);
+    FARPROC deleteKeyEx = GetProcAddress(GetModuleHandleA("advapi32.dll"), "RegDeleteKeyExA");
+    LONG result = deleteKeyEx ? ExportAs<DeleteKeyExFunction>(deleteKeyEx)(
+                                    HKEY_LOCAL_MACHINE, path, view->flag, 0)
+                              : RegDeleteKeyA(HKEY_LOCAL_MACHINE, path);
+    if (result == ERROR_SUCCESS) {
+        ++removal->removedKeys;
+        return;
+    }
+    char name[ENTRY_NAME_CHARS];
+    NameKey(name, sizeof name, path, view);
+    NoteError(removal, name, (DWORD)result);
+}
+
+// Entries of another installation, in another folder, stay.
+static void RemoveKeys(const char *folder, Removal *removal)
+{
+    for (int v = 0; v < VIEW_COUNT; ++v) {
+        for (int k = 0; k < ENTRY_KEY_COUNT; ++k) {
+            if (KeyNamesFolder(ENTRY_KEYS[k], VIEWS[v].flag, "Progdir", folder))
+                DeleteKey(ENTRY_KEYS[k], &VIEWS[v], removal);
+        }
+        if (KeyNamesFolder(APP_PATH_KEY, VIEWS[v].flag, "Path", folder))
+            DeleteKey(APP_PATH_KEY, &VIEWS[v], removal);
+    }
+}
+
+// Both parts always fit: the buffer has room for the longest folder and name.
+static const char *Join(char *path, const char *folder, const char *name)
+{
+    CopyText(path, ITEM_CHARS, folder);
+    AppendText(path, ITEM_CHARS, name);
+    return path;
+}
+
+void RemoveInstallation(const Installation *installation, Removal *removal)
+{
+    ZeroMemory(removal, sizeof *removal);
+    char path[ITEM_CHARS];
+    const char *folder = installation->programDir;
+    for (int row = 0; row < MANIFEST_ROWS; ++row)
+        RemoveItem(Join(path, folder, PayloadManifest.destination[row]), &removal->removedFiles,
+                   removal);
+    for (int i = 0; i < SHORTCUT_ROWS; ++i)
+        RemoveItem(Join(path, installation->groupDir, ProgramGroupShortcuts[i].linkFile),
+                   &removal->removedShortcuts, removal);
+    for (int i = 0; i < PAYLOAD_SUBDIRS; ++i)
+        RemoveFolder(Join(path, folder, PayloadSubdirs[i]), removal);
+    RemoveFolder(installation->groupDir, removal);
+    RemoveFolder(folder, removal);
+    RemoveKeys(folder, removal);
+}
+
+// "1 file", "3 files".
+static void AppendCount(char *text, int size, int count, const char *one, const char *many)
+{
+    char number[16];
+    wsprintfA(number, "%d ", count);
+    AppendText(text, size, number);
+    AppendText(text, size, count == 1 ? one : many);
+}
+
+void ComposeReport(const Removal *removal, char *text, int size)
+{
+    CopyText(text, size,
+             removal->leftCount ? "Quillmere has been removed, but some items are left:\n"
+                                : "Quillmere has been removed.\n");
+    AppendText(text, size, removal->left);
+    if (removal->leftShown < removal->leftCount) {
+        AppendText(text, size, "and ");
+        AppendCount(text, size, removal->leftCount - removal->leftShown, "more item.\n",
+                    "more items.\n");
+    }
+    AppendText(text, size, "\nRemoved ");
+    AppendCount(text, size, removal->removedFiles, "file, ", "files, ");
+    AppendCount(text, size, removal->removedShortcuts, "shortcut, ", "shortcuts, ");
+    AppendCount(text, size, removal->removedFolders, "folder and ", "folders and ");
+    AppendCount(text, size, removal->removedKeys, "registry key.", "registry keys.");
+    if (removal->missing) {
+        AppendText(text, size, "\n");
+        AppendCount(text, size, removal->missing, "installed item was already gone.",
+                    "installed items were already gone.");
+    }
+}

@@ -1,0 +1,43 @@
+// Finding an installation of Quillmere through its uninstall entry, and removing exactly
+// what the installer made: its files, shortcuts, folders and registry keys.
+#ifndef QUILLMERE_REMOVAL_H
+#define QUILLMERE_REMOVAL_H
+
+#include <windows.h>
+
+#define INSTALL_PATH_CHARS 2000 // as the installer's path buffers
+#define ENTRY_NAME_CHARS 200    // a registry key path, "HKEY_LOCAL_MACHINE\..." included
+#define LEFT_CHARS 8192
+#define REPORT_CHARS (LEFT_CHARS + 512)
+
+struct Installation {
+    char programDir[INSTALL_PATH_CHARS]; // "Progdir": the installation folder
+    char groupDir[INSTALL_PATH_CHARS];   // "Scdir": the program-group folder
+};
+
+enum FindResult { INSTALLATION_FOUND, NOT_INSTALLED, ENTRY_DAMAGED };
+
+// Looks in the uninstall lists below both version keys, in the 64-bit and the 32-bit
+// registry view. For ENTRY_DAMAGED, entry names the key whose values cannot be used.
+FindResult FindInstallation(Installation *installation, char *entry, int entrySize);
+
+struct Removal {
+    int removedFiles;
+    int removedShortcuts;
+    int removedFolders;
+    int removedKeys;
+    int missing;          // installed files and shortcuts that were already gone
+    int leftCount;        // items that stay
+    int leftShown;        // of those, the ones that fit in left
+    char left[LEFT_CHARS]; // "item: why" lines
+};
+
+// Removes the installation's files, shortcuts, empty folders, its uninstall entries and
+// its application path, in both registry views. Starts from an empty record.
+void RemoveInstallation(const Installation *installation, Removal *removal);
+// Records an item that stays and why.
+void NoteLeft(Removal *removal, const char *item, const char *why);
+// The final message: what stays and why, then what was removed.
+void ComposeReport(const Removal *removal, char *text, int size);
+
+#endif

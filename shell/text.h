@@ -1,0 +1,11 @@
+// Bounded copies that refuse what would not fit, leaving the buffer as it was. Shared by
+// the installer and the product's own programs.
+#ifndef QUILLMERE_TEXT_H
+#define QUILLMERE_TEXT_H
+
+#include <windows.h>
+
+BOOL CopyText(char *buffer, int size, const char *text);
+BOOL AppendText(char *buffer, int size, const char *text);
+
+#endif

@@ -1,0 +1,259 @@
+// The installed product's own programs at work: Quillmere checking its installation, and
+// Remove Quillmere taking it away again. Both are 32-bit programs; each start costs a
+// minute or more here, so each scenario installs once and groups its checks around few
+// runs.
+#include "driver.h"
+#include <algorithm>
+
+// An emulated 32-bit program takes one or two minutes to show anything.
+#define PRODUCT_WAIT_MS (6 * 60 * 1000)
+#define UNINSTALLER INSTALL_DIR "\\removequill.exe"
+#define USER_FILE INSTALL_DIR "\\my notes.txt"
+#define REMOVE_CAPTION "Remove Quillmere"
+#define CONFIRM_TEXT                                                                        \
+    "Remove Quillmere from\n" INSTALL_DIR "\nand its shortcuts from\n" PROGRAM_GROUP        \
+    "?\n\nFiles that Quillmere did not install are kept."
+#define SESSION_MANAGER "SYSTEM\\CurrentControlSet\\Control\\Session Manager"
+
+static bool Install()
+{
+    MakeStartMenu();
+    if (!StartSetup())
+        return false;
+    InstallToFinish(NULL);
+    CheckFolderOpened();
+    ExpectSuccess();
+    KillSetup();
+    return FileExists(UNINSTALLER);
+}
+
+// Starts a program and waits for its end; its exit code.
+static DWORD RunToEnd(const std::string &path, const char *arguments)
+{
+    if (!StartProgram(path, arguments, INSTALL_DIR))
+        return STILL_ACTIVE;
+    DWORD code = WaitSetupExit();
+    KillSetup();
+    return code;
+}
+
+static void WriteFileText(const char *path, const std::string &text)
+{
+    HANDLE file = CreateFileA(path, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);
+    DWORD written = 0;
+    ok(file != INVALID_HANDLE_VALUE &&
+           WriteFile(file, text.data(), (DWORD)text.size(), &written, NULL),
+       "wrote %s", path);
+    CloseHandle(file);
+}
+
+struct Damage {
+    const char *destination;
+    const char *state; // what the survey calls it
+    void (*make)(const std::string &path);
+};
+
+static const Damage DAMAGES[] = {
+    {"\\deflt.dll", "DAMAGED",
+     [](const std::string &path) {
+         std::string bytes = FileContents(path.c_str());
+         WriteFileText(path.c_str(), bytes.substr(0, bytes.size() / 2));
+     }},
+    {"\\lists\\GENERAL.DAT", "DAMAGED",
+     [](const std::string &path) {
+         std::string words = FileContents(path.c_str());
+         WriteFileText(path.c_str(), words.substr(0, words.rfind('\n', words.size() - 2) + 1));
+     }},
+    {"\\notes.wri", "MISSING", [](const std::string &path) { DeleteFileA(path.c_str()); }},
+};
+static const int DAMAGE_COUNT = sizeof DAMAGES / sizeof DAMAGES[0];
+
+// What the survey calls a file once the damages are done.
+static const char *StateOf(const char *destination)
+{
+    for (const Damage &damage : DAMAGES) {
+        if (lstrcmpiA(damage.destination, destination) == 0)
+            return damage.state;
+    }
+    return "ok";
+}
+
+// A headline, then one line per installed file that starts with its name and state.
+static void CheckSurvey(const std::string &report, bool damaged)
+{
+    char headline[80];
+    if (damaged)
+        wsprintfA(headline, "%d of 14 installed files are missing or damaged.\r\n",
+                  DAMAGE_COUNT);
+    else
+        lstrcpyA(headline, "All 14 installed files are present and sound.\r\n");
+    ok(report.compare(0, lstrlenA(headline), headline) == 0, "headline \"%s\" in:\n%s",
+       headline, report.c_str());
+    for (int row = 0; row < PAYLOAD_ROWS; ++row) {
+        const char *destination = g_rows[row].destination;
+        std::string line = std::string("\r\n") + (destination + 1) + ": " +
+                           (damaged ? StateOf(destination) : "ok") + ", ";
+        ok(report.find(line) != std::string::npos, "\"%s\" in the report", line.c_str() + 2);
+    }
+}
+
+static bool IsQuillmereWindow(HWND window, void *)
+{
+    return ClassName(window) == "QuillmereMain" && WindowText(window) == "Quillmere";
+}
+
+// The window shows the same survey, where userprefs.cfg puts it, and closes with 0.
+static void CheckWindow()
+{
+    if (!StartProgram(INSTALL_DIR "\\quillmere.exe", "", INSTALL_DIR))
+        return;
+    HWND window = WaitForWindow(IsQuillmereWindow, NULL);
+    ok(window != NULL, "the window \"Quillmere\" appears");
+    if (!window)
+        return;
+    std::string summary = ControlText(window, 100);
+    std::string top = "Quillmere 1.0, English\r\nInstalled in " INSTALL_DIR "\r\n\r\n";
+    ok(summary.compare(0, top.size(), top) == 0, "the summary begins with the version and "
+                                                 "folder:\n%s", summary.c_str());
+    CheckSurvey(summary.substr(std::min(top.size(), summary.size())), true);
+    RECT frame;
+    GetWindowRect(window, &frame);
+    ok(frame.left == 40 && frame.top == 30 && frame.right - frame.left == 640 &&
+           frame.bottom - frame.top == 480,
+       "placed as userprefs.cfg says: %ld,%ld %ldx%ld", frame.left, frame.top,
+       frame.right - frame.left, frame.bottom - frame.top);
+    PostMessageA(window, WM_CLOSE, 0, 0);
+    DWORD code = WaitSetupExit();
+    ok(code == 0, "closed, it ends with 0, got %lu", code);
+    KillSetup();
+}
+
+// Sound, /selftest ends with 0; with files cut, emptied of a word and deleted it ends
+// with 1 and names each of them; the window shows the same.
+SCENARIO(product_selftest)
+{
+    WaitAtLeast(PRODUCT_WAIT_MS);
+    if (!Install())
+        return;
+    const std::string log = INSTALL_DIR "\\selftest.log";
+    DWORD code = RunToEnd(INSTALL_DIR "\\quillmere.exe", "/selftest");
+    ok(code == 0, "a sound installation passes, exit code %lu", code);
+    CheckSurvey(FileContents(log.c_str()), false);
+
+    for (const Damage &damage : DAMAGES)
+        damage.make(std::string(INSTALL_DIR) + damage.destination);
+    DeleteFileA(log.c_str());
+    code = RunToEnd(INSTALL_DIR "\\quillmere.exe", "/selftest");
+    ok(code == 1, "a damaged installation fails, exit code %lu", code);
+    CheckSurvey(FileContents(log.c_str()), true);
+    CheckWindow();
+}
+
+static int InstalledItemsLeft()
+{
+    static const char *const shortcuts[] = {"\\Quillmere.lnk", "\\Uninstall.lnk",
+                                            "\\Readme.lnk"};
+    int left = 0;
+    for (int row = 0; row < PAYLOAD_ROWS; ++row)
+        left += FileExists(Installed(row).c_str());
+    for (const char *shortcut : shortcuts)
+        left += FileExists((std::string(PROGRAM_GROUP) + shortcut).c_str());
+    return left;
+}
+
+static int ProductKeysLeft()
+{
+    return MachineKeyInEitherView(NT_UNINSTALL) + MachineKeyInEitherView(WIN_UNINSTALL) +
+           MachineKeyInEitherView(APP_PATH);
+}
+
+static std::string Lower(std::string text)
+{
+    std::transform(text.begin(), text.end(), text.begin(), ::tolower);
+    return text;
+}
+
+// The files the system removes at the next restart, one per line.
+static std::string PendingRemovals()
+{
+    char data[16384];
+    DWORD size = sizeof data - 1, type = 0;
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, SESSION_MANAGER, 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return "";
+    LONG result = RegQueryValueExA(key, "PendingFileRenameOperations", NULL, &type,
+                                   (BYTE *)data, &size);
+    RegCloseKey(key);
+    if (result != ERROR_SUCCESS)
+        return "";
+    std::string text(data, size);
+    std::replace(text.begin(), text.end(), '\0', '\n');
+    return text;
+}
+
+// The confirmed removal: the first process hands over to its copy in the temporary
+// folder, which removes everything of the product and keeps the user's file.
+static void RemoveConfirmed()
+{
+    if (!StartProgram(UNINSTALLER, "", "C:\\"))
+        return;
+    ANSWER(NULL, CONFIRM_TEXT, REMOVE_CAPTION, IDYES);
+    DWORD code = WaitSetupExit();
+    ok(code == 0, "the first process ends once its helper runs, exit code %lu", code);
+    ok(FollowChildProcess(), "a helper process was started");
+    std::string helper = ProgramImagePath();
+    ok(Lower(helper).find(Lower(TemporaryFolder()) + "rmq") == 0, "the helper %s runs from %s",
+       helper.c_str(), TemporaryFolder().c_str());
+    ANSWER(NULL,
+           "Quillmere has been removed, but some items are left:\n" INSTALL_DIR
+           ": the folder holds files that Quillmere did not install\n\n"
+           "Removed 14 files, 3 shortcuts, 2 folders and 2 registry keys.",
+           REMOVE_CAPTION, IDOK);
+    code = WaitSetupExit();
+    ok(code == 1, "the helper ends with 1 (something stays), got %lu", code);
+    KillSetup();
+
+    ok(InstalledItemsLeft() == 0, "no installed file or shortcut is left, %d found",
+       InstalledItemsLeft());
+    ok(!FolderExists(PROGRAM_GROUP) && !FolderExists(INSTALL_DIR "\\lists"),
+       "the program group and the lists folder are gone");
+    ok(ProductKeysLeft() == 0, "no uninstall entry or application path in either view");
+    ok(FileContents(USER_FILE) == "mine" && FolderExists(INSTALL_DIR),
+       "the user's file stays, and its folder");
+    ok(!helper.empty() && FileExists(helper.c_str()) &&
+           Lower(PendingRemovals()).find(Lower(helper)) != std::string::npos,
+       "the helper %s waits for the next restart to be removed; pending:\n%s", helper.c_str(),
+       PendingRemovals().c_str());
+}
+
+// Declined, nothing changes; confirmed, everything of the product goes but the user's
+// file; once more, there is nothing to remove.
+SCENARIO(product_uninstall)
+{
+    WaitAtLeast(PRODUCT_WAIT_MS);
+    if (!Install())
+        return;
+    WriteFileText(USER_FILE, "mine");
+
+    if (StartProgram(UNINSTALLER, "", "C:\\")) {
+        ANSWER(NULL, CONFIRM_TEXT, REMOVE_CAPTION, IDNO);
+        DWORD code = WaitSetupExit();
+        ok(code == 3, "declined: exit code 3, got %lu", code);
+        KillSetup();
+    }
+    CheckInstalledFiles();
+    CheckShortcuts(PROGRAM_GROUP);
+    CheckRegistry(NT_UNINSTALL);
+
+    RemoveConfirmed();
+
+    // The installed uninstaller is gone; the one from the build asks the same registry.
+    if (StartProgram(g_extraArgument + "\\removequill.exe", "", "C:\\")) {
+        ANSWER(NULL, "Quillmere is not installed.", REMOVE_CAPTION, IDOK);
+        DWORD code = WaitSetupExit();
+        ok(code == 2, "not installed: exit code 2, got %lu", code);
+        KillSetup();
+    }
+    ok(FileContents(USER_FILE) == "mine" && ProductKeysLeft() == 0,
+       "nothing changed the second time");
+}

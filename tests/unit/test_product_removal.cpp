@@ -1,0 +1,238 @@
+// The uninstaller's engine: finding the installation through its uninstall entry in
+// either list and either registry view, and removing exactly what the installer made.
+#include "../check.h"
+#include "../../install/manifest.h"
+#include "../../payload/removequill/removal.h"
+#include <string>
+#include <string.h>
+
+#define ROOT "C:\\qmtest"
+#define PROGRAM_DIR ROOT "\\Quillmere"
+#define GROUP_DIR ROOT "\\Programs\\Quillmere"
+#define NT_ENTRY WINDOWS_NT_KEY UNINSTALL_LIST PRODUCT_FOLDER
+#define WIN_ENTRY WINDOWS_KEY UNINSTALL_LIST PRODUCT_FOLDER
+#define APP_PATH APP_PATHS_KEY "\\" PRODUCT_FOLDER
+#define NOT_OURS ": the folder holds files that Quillmere did not install\n"
+
+static void MakeFile(const std::string &path)
+{
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);
+    ok(file != INVALID_HANDLE_VALUE, "made %s", path.c_str());
+    CloseHandle(file);
+}
+
+static bool Exists(const std::string &path)
+{
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+// The files, the lists folder and the three shortcuts as an installation leaves them.
+static void MakeInstalledFiles()
+{
+    CreateDirectoryA(ROOT, NULL);
+    CreateDirectoryA(PROGRAM_DIR, NULL);
+    CreateDirectoryA(ROOT "\\Programs", NULL);
+    CreateDirectoryA(GROUP_DIR, NULL);
+    for (int i = 0; i < PAYLOAD_SUBDIRS; ++i)
+        CreateDirectoryA((std::string(PROGRAM_DIR) + PayloadSubdirs[i]).c_str(), NULL);
+    for (int row = 0; row < MANIFEST_ROWS; ++row)
+        MakeFile(std::string(PROGRAM_DIR) + PayloadManifest.destination[row]);
+    for (int i = 0; i < SHORTCUT_ROWS; ++i)
+        MakeFile(std::string(GROUP_DIR) + ProgramGroupShortcuts[i].linkFile);
+}
+
+static void SetValue(const char *path, REGSAM view, const char *name, DWORD type,
+                     const std::string &data)
+{
+    HKEY key;
+    ok(RegCreateKeyExA(HKEY_LOCAL_MACHINE, path, 0, NULL, 0, KEY_SET_VALUE | view, NULL, &key,
+                       NULL) == ERROR_SUCCESS,
+       "created %s", path);
+    RegSetValueExA(key, name, 0, type, (const BYTE *)data.c_str(), (DWORD)data.size() + 1);
+    RegCloseKey(key);
+}
+
+static void WriteEntry(const char *path, REGSAM view, const char *folder = PROGRAM_DIR)
+{
+    SetValue(path, view, "DisplayName", REG_SZ, PRODUCT_FOLDER);
+    SetValue(path, view, "Progdir", REG_SZ, folder);
+    SetValue(path, view, "Scdir", REG_SZ, GROUP_DIR);
+}
+
+static bool KeyExists(const char *path, REGSAM view)
+{
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path, 0, KEY_READ | view, &key) != ERROR_SUCCESS)
+        return false;
+    RegCloseKey(key);
+    return true;
+}
+
+static void DeleteKeyEverywhere(const char *path)
+{
+    RegDeleteKeyExA(HKEY_LOCAL_MACHINE, path, KEY_WOW64_64KEY, 0);
+    RegDeleteKeyExA(HKEY_LOCAL_MACHINE, path, KEY_WOW64_32KEY, 0);
+}
+
+static void CleanRegistry()
+{
+    DeleteKeyEverywhere(NT_ENTRY);
+    DeleteKeyEverywhere(WIN_ENTRY);
+    DeleteKeyEverywhere(APP_PATH);
+}
+
+static std::string Report(const Removal &removal)
+{
+    static char text[REPORT_CHARS];
+    ComposeReport(&removal, text, sizeof text);
+    return text;
+}
+
+struct DamagedEntryCase {
+    const char *what;
+    DWORD type;
+    std::string progdir;
+    bool scdir;
+};
+
+// Values that cannot be used name the key and find nothing.
+static void TestFinding()
+{
+    Installation installation;
+    char entry[ENTRY_NAME_CHARS] = "";
+    CleanRegistry();
+    ok(FindInstallation(&installation, entry, sizeof entry) == NOT_INSTALLED,
+       "no entry anywhere: not installed");
+
+    const DamagedEntryCase cases[] = {
+        {"no Scdir", REG_SZ, PROGRAM_DIR, false},
+        {"an empty Progdir", REG_SZ, "", true},
+        {"a Progdir of another type", REG_EXPAND_SZ, PROGRAM_DIR, true},
+        {"a Progdir longer than any path", REG_SZ, std::string(INSTALL_PATH_CHARS, 'x'), true},
+    };
+    for (const DamagedEntryCase &c : cases) {
+        CleanRegistry();
+        SetValue(NT_ENTRY, KEY_WOW64_64KEY, "Progdir", c.type, c.progdir);
+        if (c.scdir)
+            SetValue(NT_ENTRY, KEY_WOW64_64KEY, "Scdir", REG_SZ, GROUP_DIR);
+        entry[0] = '\0';
+        ok(FindInstallation(&installation, entry, sizeof entry) == ENTRY_DAMAGED &&
+               strcmp(entry, "HKEY_LOCAL_MACHINE\\" NT_ENTRY " (64-bit view)") == 0,
+           "%s: a damaged entry, named \"%s\"", c.what, entry);
+    }
+
+    // A usable entry anywhere wins over a damaged one.
+    WriteEntry(WIN_ENTRY, KEY_WOW64_32KEY);
+    ok(FindInstallation(&installation, entry, sizeof entry) == INSTALLATION_FOUND &&
+           strcmp(installation.programDir, PROGRAM_DIR) == 0 &&
+           strcmp(installation.groupDir, GROUP_DIR) == 0,
+       "the entry in the 32-bit view's Windows list is found: %s, %s", installation.programDir,
+       installation.groupDir);
+    CleanRegistry();
+}
+
+// Everything of the installation goes; a file of the user's keeps its folder; the keys
+// of another installation stay.
+static void TestRemoval()
+{
+    CleanRegistry();
+    MakeInstalledFiles();
+    MakeFile(PROGRAM_DIR "\\my letter.txt");
+    WriteEntry(NT_ENTRY, KEY_WOW64_64KEY);
+    WriteEntry(WIN_ENTRY, KEY_WOW64_32KEY);
+    SetValue(APP_PATH, KEY_WOW64_64KEY, "Path", REG_SZ, PROGRAM_DIR);
+    WriteEntry(WIN_ENTRY, KEY_WOW64_64KEY, "D:\\Elsewhere");
+
+    Installation installation;
+    char entry[ENTRY_NAME_CHARS];
+    ok(FindInstallation(&installation, entry, sizeof entry) == INSTALLATION_FOUND, "found");
+    static Removal removal;
+    RemoveInstallation(&installation, &removal);
+
+    int left = 0;
+    for (int row = 0; row < MANIFEST_ROWS; ++row)
+        left += Exists(std::string(PROGRAM_DIR) + PayloadManifest.destination[row]);
+    for (int i = 0; i < SHORTCUT_ROWS; ++i)
+        left += Exists(std::string(GROUP_DIR) + ProgramGroupShortcuts[i].linkFile);
+    ok(left == 0, "no installed file or shortcut is left, %d found", left);
+    ok(!Exists(GROUP_DIR) && !Exists(PROGRAM_DIR "\\lists"), "the empty folders are gone");
+    ok(Exists(PROGRAM_DIR "\\my letter.txt"), "the user's file stays");
+    ok(!KeyExists(NT_ENTRY, KEY_WOW64_64KEY) && !KeyExists(WIN_ENTRY, KEY_WOW64_32KEY) &&
+           !KeyExists(APP_PATH, KEY_WOW64_64KEY) && !KeyExists(APP_PATH, KEY_WOW64_32KEY),
+       "the uninstall entries and the application path are gone");
+    ok(KeyExists(WIN_ENTRY, KEY_WOW64_64KEY), "the entry of another installation stays");
+    ok(removal.removedFiles == MANIFEST_ROWS && removal.removedShortcuts == SHORTCUT_ROWS &&
+           removal.removedFolders == 2 && removal.removedKeys == 3 && removal.missing == 0 &&
+           removal.leftCount == 1,
+       "counts: %d files, %d shortcuts, %d folders, %d keys, %d missing, %d left",
+       removal.removedFiles, removal.removedShortcuts, removal.removedFolders,
+       removal.removedKeys, removal.missing, removal.leftCount);
+    std::string expected = "Quillmere has been removed, but some items are left:\n" PROGRAM_DIR
+                           NOT_OURS "\nRemoved 14 files, 3 shortcuts, 2 folders and 3 "
+                           "registry keys.";
+    ok(Report(removal) == expected, "report:\n%s\nexpected:\n%s", Report(removal).c_str(),
+       expected.c_str());
+
+    // Once more: only what is already gone.
+    RemoveInstallation(&installation, &removal);
+    expected = "Quillmere has been removed, but some items are left:\n" PROGRAM_DIR NOT_OURS
+               "\nRemoved 0 files, 0 shortcuts, 0 folders and 0 registry keys.\n"
+               "17 installed items were already gone.";
+    ok(Report(removal) == expected, "second report:\n%s", Report(removal).c_str());
+
+    DeleteFileA(PROGRAM_DIR "\\my letter.txt");
+    RemoveInstallation(&installation, &removal);
+    ok(!Exists(PROGRAM_DIR) && removal.removedFolders == 1 && removal.leftCount == 0,
+       "the emptied installation folder goes");
+    CleanRegistry();
+}
+
+// A folder where a file was, and files already gone, are told apart.
+static void TestOddLeftovers()
+{
+    MakeInstalledFiles();
+    DeleteFileA(PROGRAM_DIR "\\notes.wri");
+    CreateDirectoryA(PROGRAM_DIR "\\notes.wri", NULL);
+    DeleteFileA(PROGRAM_DIR "\\qmkeys.kbm");
+    DeleteFileA(GROUP_DIR "\\Readme.lnk");
+    Installation installation;
+    lstrcpyA(installation.programDir, PROGRAM_DIR);
+    lstrcpyA(installation.groupDir, GROUP_DIR);
+    static Removal removal;
+    RemoveInstallation(&installation, &removal);
+    std::string expected =
+        "Quillmere has been removed, but some items are left:\n" PROGRAM_DIR
+        "\\notes.wri: a folder stands where the installed file was\n" PROGRAM_DIR NOT_OURS
+        "\nRemoved 12 files, 2 shortcuts, 2 folders and 0 registry keys.\n"
+        "2 installed items were already gone.";
+    ok(Report(removal) == expected, "report:\n%s", Report(removal).c_str());
+    RemoveDirectoryA(PROGRAM_DIR "\\notes.wri");
+    RemoveDirectoryA(PROGRAM_DIR);
+    ok(!Exists(PROGRAM_DIR), "nothing else was left");
+}
+
+// More leftovers than the message can hold: the rest are counted, nothing overflows.
+static void TestManyLeftovers()
+{
+    static Removal removal;
+    ZeroMemory(&removal, sizeof removal);
+    std::string item(INSTALL_PATH_CHARS - 1, 'p');
+    for (int i = 0; i < 10; ++i)
+        NoteLeft(&removal, item.c_str(), "why");
+    std::string report = Report(removal);
+    ok(removal.leftCount == 10 && removal.leftShown == 4, "4 of 10 shown, got %d of %d",
+       removal.leftShown, removal.leftCount);
+    ok(report.find("and 6 more items.\n") != std::string::npos && report.size() < REPORT_CHARS,
+       "the rest are counted (%d characters)", (int)report.size());
+}
+
+int main()
+{
+    TestFinding();
+    TestRemoval();
+    TestOddLeftovers();
+    TestManyLeftovers();
+    RemoveDirectoryA(ROOT "\\Programs");
+    RemoveDirectoryA(ROOT);
+    return check_summary();
+}
