@@ -27,6 +27,44 @@ static HWND Visit(int id, const char *text, const char *name, int button)
     return page;
 }
 
+static bool IsQuillmereWindow(HWND window, void *)
+{
+    return WindowText(window) == "Quillmere" && ClassName(window) != "#32770";
+}
+
+// The installed program, then its removal with the product's own uninstaller.
+static void WalkProduct()
+{
+    if (StartProgram(INSTALL_DIR "\\quillmere.exe", "", INSTALL_DIR)) {
+        HWND window = WaitForWindow(IsQuillmereWindow, NULL);
+        ok(window != NULL, "the installed program shows its window");
+        if (window) {
+            Photograph("quillmere");
+            PostMessageA(window, WM_CLOSE, 0, 0);
+        }
+        WaitSetupExit();
+        KillSetup();
+    }
+    if (!StartProgram(INSTALL_DIR "\\removequill.exe", "", "C:\\"))
+        return;
+    HWND question = WaitMessageBox(NULL);
+    ok(question != NULL, "the uninstaller asks first");
+    if (!question)
+        return;
+    Photograph("remove-question");
+    PressButton(question, IDYES);
+    WaitSetupExit();
+    if (FollowChildProcess()) { // the copy that removes the uninstaller itself
+        HWND report = WaitMessageBox(NULL);
+        if (report) {
+            Photograph("removed");
+            PressButton(report, IDOK);
+        }
+        WaitSetupExit();
+    }
+    KillSetup();
+}
+
 static void Walk()
 {
     CreateDirectoryA("C:\\windows\\Start Menu", NULL);
@@ -69,6 +107,8 @@ static void Walk()
         ANSWER(main, "Quillmere was successfully installed", "Setup", IDOK);
     }
     ok(WaitSetupExit() == 0, "the installer ends with exit code 0");
+    KillSetup();
+    WalkProduct();
 }
 
 // Not a test of its own: "make run" asks for it by name.
