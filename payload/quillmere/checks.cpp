@@ -44,30 +44,16 @@ void FreeFileBytes(FileBytes *file)
     file->size = 0;
 }
 
-static void Note(char *note, int noteSize, const char *format, va_list args)
+BOOL Verdict(BOOL sound, char *note, int noteSize, const char *format, ...)
 {
     char text[WSPRINTF_CHARS];
+    va_list args;
+    va_start(args, format);
     wvsprintfA(text, format, args);
+    va_end(args);
     if (!CopyText(note, noteSize, text) && noteSize > 0)
         note[0] = '\0';
-}
-
-BOOL Found(char *note, int noteSize, const char *format, ...)
-{
-    va_list args;
-    va_start(args, format);
-    Note(note, noteSize, format, args);
-    va_end(args);
-    return TRUE;
-}
-
-BOOL Damaged(char *note, int noteSize, const char *format, ...)
-{
-    va_list args;
-    va_start(args, format);
-    Note(note, noteSize, format, args);
-    va_end(args);
-    return FALSE;
+    return sound;
 }
 
 static WORD Word(const BYTE *p)

@@ -16,10 +16,11 @@ struct FileBytes {
 DWORD ReadWholeFile(const char *path, FileBytes *file);
 void FreeFileBytes(FileBytes *file);
 
-// Put a formatted note and return TRUE (sound) or FALSE (damaged). The text is cut to
-// nothing when it does not fit; only numbers and fixed texts may be formatted.
-BOOL Found(char *note, int noteSize, const char *format, ...);
-BOOL Damaged(char *note, int noteSize, const char *format, ...);
+// Puts a formatted note and returns sound. A text that does not fit leaves the note
+// empty; only numbers and fixed texts may be formatted.
+BOOL Verdict(BOOL sound, char *note, int noteSize, const char *format, ...);
+#define Found(...) Verdict(TRUE, __VA_ARGS__)
+#define Damaged(...) Verdict(FALSE, __VA_ARGS__)
 
 // A format check: TRUE when the bytes are sound. The note says what was found, or on
 // FALSE what is wrong.

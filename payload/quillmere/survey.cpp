@@ -159,7 +159,7 @@ static BOOL SurveyRow(const char *folder, int row, char *line, int lineSize)
     } else {
         FormatCheck check = FormatCheckFor(destination);
         sound = check ? check(file.data, file.size, note, sizeof note)
-                           : Found(note, sizeof note, "%lu bytes", file.size);
+                      : Found(note, sizeof note, "%lu bytes", file.size);
         const LibraryProbe *probe = ProbeFor(destination);
         ProbeInput input = {folder, path, file.size};
         if (sound && probe)
