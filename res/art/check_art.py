@@ -185,7 +185,7 @@ def main(argv):
     out = argv[1]
     rep = Report()
     jobs = [(check_picture, PICTURE[0], PICTURE[1:])]
-    jobs += [(check_icon, name, spec) for name, spec in ICONS.items()]
+    jobs += [(check_icon, name, wanted) for name, wanted in ICONS.items()]
     jobs += [(check_licence, 'licence.rc', ())]
     for job, name, args in jobs:
         path = os.path.join(out, name)

@@ -145,14 +145,22 @@ SCENARIO(install_without_start_menu)
     CheckRegistry(NT_UNINSTALL);
 }
 
-SCENARIO(shortcut_page_cancel)
+// Starts the installer and goes through licence, directory and copy to the shortcut page.
+static HWND StartToShortcutPage()
 {
-    MakeStartMenu();
     if (!StartSetup())
-        return;
+        return NULL;
     AcceptLicence();
     NextOnDirPage();
     HWND page = WaitDialogWithControl(IDOK, "Finnish");
+    ok(page != NULL, "the shortcut page appears");
+    return page;
+}
+
+SCENARIO(shortcut_page_cancel)
+{
+    MakeStartMenu();
+    HWND page = StartToShortcutPage();
     if (!page)
         return;
     PressButton(page, IDCANCEL);
@@ -285,11 +293,7 @@ SCENARIO(shortcut_browser)
 {
     MakeStartMenu();
     CreateDirectoryA(PROGRAMS "\\Games", NULL);
-    if (!StartSetup())
-        return;
-    AcceptLicence();
-    NextOnDirPage();
-    HWND page = WaitDialogWithControl(IDOK, "Finnish");
+    HWND page = StartToShortcutPage();
     if (!page)
         return;
     PressButton(page, IDC_BROWSE);
