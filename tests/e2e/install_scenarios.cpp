@@ -113,7 +113,6 @@ SCENARIO(install_twice_win98)
     CloseHandle(CreateFileA(Installed(0).c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL));
     if (!StartSetup())
         return;
-    HWND main = WaitMainWindow();
     AcceptLicence();
     HWND dirPage = NextOnDirPage();
     ANSWER(dirPage, "Directory allready exsist or disk isn't writeable.\nContinue with installation "
@@ -127,7 +126,6 @@ SCENARIO(install_twice_win98)
     CheckRegistry(WIN_UNINSTALL);
     CheckShortcuts(PROGRAM_GROUP);
     CheckInstalledFiles();
-    (void)main;
 }
 
 // Without the Start menu's Programs folder no shortcut can be made: the user is told, and
