@@ -91,6 +91,18 @@ static void SetMachineString(const char *key, const char *name, const char *valu
     }
 }
 
+// Starts the installer into a directory that exists already and goes on when asked.
+static bool StartIntoExistingDirectory()
+{
+    if (!StartSetup())
+        return false;
+    AcceptLicence();
+    HWND dirPage = NextOnDirPage();
+    return ANSWER(dirPage, "Directory allready exsist or disk isn't writeable.\nContinue with "
+                           "installation anyway",
+                  NULL, IDYES);
+}
+
 // Windows 98 keeps its uninstall list below the "Windows" key; a second installation
 // over the first rewrites every value and shortcut and replaces every file.
 SCENARIO(install_twice_win98)
@@ -111,13 +123,8 @@ SCENARIO(install_twice_win98)
     CloseHandle(CreateFileA(PROGRAM_GROUP "\\Readme.lnk", GENERIC_WRITE, 0, NULL, CREATE_ALWAYS,
                             0, NULL));
     CloseHandle(CreateFileA(Installed(0).c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL));
-    if (!StartSetup())
+    if (!StartIntoExistingDirectory())
         return;
-    AcceptLicence();
-    HWND dirPage = NextOnDirPage();
-    ANSWER(dirPage, "Directory allready exsist or disk isn't writeable.\nContinue with installation "
-                    "anyway",
-           NULL, IDYES);
     HWND page = WaitDialogWithControl(IDOK, "Finnish");
     if (page)
         PressButton(page, IDOK);
@@ -266,13 +273,8 @@ SCENARIO(copy_fails_on_lists)
 {
     CreateDirectoryA(INSTALL_DIR, NULL);
     CloseHandle(CreateFileA(INSTALL_DIR "\\lists", GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL));
-    if (!StartSetup())
+    if (!StartIntoExistingDirectory())
         return;
-    AcceptLicence();
-    HWND dirPage = NextOnDirPage();
-    ANSWER(dirPage, "Directory allready exsist or disk isn't writeable.\nContinue with installation "
-                    "anyway",
-           NULL, IDYES);
     ExpectCopyFailure(TemporaryFolder() + "GENERAL.DA__", Installed(PAYLOAD_ROWS - 1));
     ok(FileExists(Installed(0).c_str()) && FileExists(Installed(PAYLOAD_ROWS - 2).c_str()),
        "the rows before it stay installed");
