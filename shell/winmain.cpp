@@ -1,7 +1,53 @@
 #include "shell.h"
+#include "dll_search.h"
+#include <delayimp.h>
+
+// LZ32 and COMCTL32 are not among the libraries Windows protects from copies beside a
+// program, so setup.exe does not import them at start: it loads them from the system
+// folder first thing, and its calls reach them through delay-load thunks that the hook
+// below points at the same files. COMCTL32 is loaded at once for its list-view class.
+static const char *const SYSTEM_LIBRARIES[] = {"comctl32.dll", "lz32.dll"};
+static char g_libraryPath[MAX_PATH];
+static char g_libraryFailure[MAX_PATH + 64];
+
+// Loads a library of the system folder by its full path, left in g_libraryPath.
+static HMODULE LoadSystemLibrary(const char *name)
+{
+    UINT length = GetSystemDirectoryA(g_libraryPath, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH || !AppendText(g_libraryPath, MAX_PATH, "\\") ||
+        !AppendText(g_libraryPath, MAX_PATH, name))
+        return NULL;
+    return LoadLibraryA(g_libraryPath);
+}
+
+static FARPROC WINAPI OnDelayLoad(unsigned notification, PDelayLoadInfo info)
+{
+    if (notification != dliNotePreLoadLibrary)
+        return NULL;
+    return reinterpret_cast<FARPROC>(LoadSystemLibrary(info->szDll));
+}
+PfnDliHook __pfnDliNotifyHook2 = OnDelayLoad; // C linkage, as delayimp.h declares it
+
+static BOOL LoadSystemLibraries()
+{
+    for (const char *name : SYSTEM_LIBRARIES) {
+        if (!LoadSystemLibrary(name)) {
+            CopyText(g_libraryFailure, sizeof g_libraryFailure,
+                     "Unable to load a system library:\n");
+            AppendText(g_libraryFailure, sizeof g_libraryFailure, g_libraryPath);
+            AppendText(g_libraryFailure, sizeof g_libraryFailure, "\nProgram will exit");
+            MessageBoxA(NULL, g_libraryFailure, "Error", MB_OK | MB_ICONERROR);
+            return FALSE;
+        }
+    }
+    return TRUE;
+}
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
 {
+    RestrictDllSearch();
+    if (!LoadSystemLibraries())
+        return 0;
     LoadStringA(instance, IDS_CLASS_NAME, g_className, CLASS_NAME_CHARS);
     g_hInstance = instance;
 

@@ -4,6 +4,7 @@
 #include <windows.h>
 #include "checks.h"
 #include "api.h"
+#include "dll_search.h"
 #include "survey.h"
 #include "text.h"
 
@@ -195,6 +196,7 @@ static int RunWindow(HINSTANCE instance, int show)
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int show)
 {
+    RestrictDllSearch(); // the six libraries are loaded by their full paths
     // A damaged library is reported in the survey, not by a system dialog.
     SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
     if (!FindProgramFolder()) {
