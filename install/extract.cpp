@@ -1,24 +1,38 @@
 #include "install.h"
 #include "../shell/shell.h"
 #include "../pages/pages.h"
-#include <stdio.h>
 
 int g_copyRow;
 LONG g_copyBusy;
 LONG g_copyCancelRequested;
 
-#define ROW_PATH_CHARS (PATH_CHARS + MANIFEST_FIELD)
+// The temporary folder, the row's folder in it and the compressed name.
+#define ROW_PATH_CHARS (PATH_CHARS + MANIFEST_FIELD + 16)
+#define ROW_FOLDER_ATTEMPTS 64
 #define CANCEL_COPY_QUESTION                                                                   \
     "Are you sure you want to cancel the setup?\nAll installed files will be removed."
 
 static char g_tempDir[PATH_CHARS];
+static char g_rowFolder[ROW_PATH_CHARS];
 static char g_sourcePath[ROW_PATH_CHARS];
 static char g_destinationPath[ROW_PATH_CHARS];
 static char g_statusText[2 * MANIFEST_FIELD + 16];
 // Both paths whole: the message is composed by bounded copies, not by wsprintfA,
 // which stops at 1024 characters.
 static char g_failureText[2 * ROW_PATH_CHARS + 64];
-static OFSTRUCT g_sourceRecord, g_destinationRecord;
+static OFSTRUCT g_destinationRecord;
+
+// What a row holds while it is expanded. Its compressed file goes through a folder of the
+// installer's own, made new in the temporary folder, so that nothing planted there under
+// a row's name (a link to some other file) is ever opened. The file is made new in that
+// folder and held open with no write or delete sharing from its creation until the LZ
+// library, which reads it through that same handle, has expanded it. On Windows NT
+// closing the handles deletes the file, then the folder; Windows 9x can neither open a
+// folder nor delete on close, so there both go by name.
+static BOOL g_rowFolderMade;
+static HANDLE g_rowFolderHandle = INVALID_HANDLE_VALUE;
+static HANDLE g_temporaryFile = INVALID_HANDLE_VALUE;
+static INT g_lzSource = -1; // the LZ library's handle over g_temporaryFile
 
 static void ReportCopyFailure()
 {
@@ -70,7 +84,55 @@ static void CompleteCopy()
     g_copyBusy = 0;
 }
 
-// The row's resource into a temporary file; a short write (a full disk) is a failure.
+static BOOL OnWindowsNT()
+{
+    return !(GetVersion() & 0x80000000);
+}
+
+// On Windows NT the folder is held open without delete sharing, so it cannot be swapped
+// for a link while the row is expanded, and closing it removes it.
+static BOOL HoldRowFolder()
+{
+    if (!OnWindowsNT())
+        return TRUE;
+    g_rowFolderHandle = CreateFileA(g_rowFolder, DELETE | FILE_READ_ATTRIBUTES,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE, NULL, OPEN_EXISTING,
+                                    FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT |
+                                        FILE_FLAG_DELETE_ON_CLOSE,
+                                    NULL);
+    BY_HANDLE_FILE_INFORMATION folder;
+    return g_rowFolderHandle != INVALID_HANDLE_VALUE &&
+           GetFileInformationByHandle(g_rowFolderHandle, &folder) &&
+           (folder.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) ==
+               FILE_ATTRIBUTE_DIRECTORY;
+}
+
+// A new folder in the temporary folder, and the temporary file's path in it. A name that
+// is taken, by anything, is passed over.
+static BOOL MakeRowFolder(int row)
+{
+    UINT first = GetTickCount();
+    char name[16];
+    for (int attempt = 0; attempt < ROW_FOLDER_ATTEMPTS; ++attempt) {
+        wsprintfA(name, "qms%04X.tmp", (first + attempt) & 0xFFFF);
+        if (!CopyText(g_rowFolder, ROW_PATH_CHARS, g_tempDir) ||
+            !AppendText(g_rowFolder, ROW_PATH_CHARS, name) ||
+            !CopyText(g_sourcePath, ROW_PATH_CHARS, g_rowFolder) ||
+            !AppendText(g_sourcePath, ROW_PATH_CHARS, "\\") ||
+            !AppendText(g_sourcePath, ROW_PATH_CHARS, PayloadManifest.compressedName[row]))
+            return FALSE;
+        if (CreateDirectoryA(g_rowFolder, NULL)) {
+            g_rowFolderMade = TRUE;
+            return HoldRowFolder();
+        }
+        if (GetLastError() != ERROR_ALREADY_EXISTS)
+            return FALSE;
+    }
+    return FALSE;
+}
+
+// The row's resource into a temporary file made new; a short write (a full disk) is a
+// failure.
 static BOOL WriteTemporaryFile(int row)
 {
     char name[16];
@@ -85,30 +147,48 @@ static BOOL WriteTemporaryFile(int row)
     if (!bytes)
         return FALSE;
     DWORD size = SizeofResource(g_hInstance, resource);
-    FILE *stream = fopen(g_sourcePath, "wb");
-    if (!stream)
-        return FALSE;
-    size_t written = fwrite(bytes, 1, size, stream);
-    if (fclose(stream) != 0 || written != size) {
-        DeleteFileA(g_sourcePath);
-        return FALSE;
-    }
-    return TRUE;
+    g_temporaryFile = CreateFileA(g_sourcePath, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ,
+                                  NULL, CREATE_NEW,
+                                  FILE_ATTRIBUTE_TEMPORARY |
+                                      (OnWindowsNT() ? FILE_FLAG_DELETE_ON_CLOSE : 0),
+                                  NULL);
+    DWORD written = 0;
+    return g_temporaryFile != INVALID_HANDLE_VALUE &&
+           WriteFile(g_temporaryFile, bytes, size, &written, NULL) && written == size &&
+           SetFilePointer(g_temporaryFile, 0, NULL, FILE_BEGIN) == 0;
 }
 
-// Expands the temporary file to its destination through the LZ library.
+// Expands the temporary file to its destination through the LZ library, which reads it
+// through the handle held.
 static BOOL ExpandTemporaryFile(int row)
 {
     DestinationOf(row, g_destinationPath);
-    INT source = LZOpenFileA(g_sourcePath, &g_sourceRecord, OF_READ);
+    g_lzSource = LZInit((INT)(INT_PTR)g_temporaryFile);
     INT destination = LZOpenFileA(g_destinationPath, &g_destinationRecord, OF_CREATE | OF_WRITE);
-    BOOL copied = source >= 0 && destination >= 0 && LZCopy(source, destination) >= 0;
-    if (source >= 0)
-        LZClose(source);
+    BOOL copied = g_lzSource >= 0 && destination >= 0 && LZCopy(g_lzSource, destination) >= 0;
     if (destination >= 0)
         LZClose(destination);
-    DeleteFileA(g_sourcePath);
     return copied;
+}
+
+// Lets go of the row's temporary file and folder, whatever became of the row.
+static void ReleaseRow()
+{
+    if (g_temporaryFile != INVALID_HANDLE_VALUE) {
+        if (g_lzSource >= 0)
+            LZClose(g_lzSource); // closes the file's handle too
+        else
+            CloseHandle(g_temporaryFile);
+        if (!OnWindowsNT())
+            DeleteFileA(g_sourcePath);
+    }
+    if (g_rowFolderHandle != INVALID_HANDLE_VALUE)
+        CloseHandle(g_rowFolderHandle);
+    else if (g_rowFolderMade)
+        RemoveDirectoryA(g_rowFolder);
+    g_lzSource = -1;
+    g_temporaryFile = g_rowFolderHandle = INVALID_HANDLE_VALUE;
+    g_rowFolderMade = FALSE;
 }
 
 void ExpandNextPayload()
@@ -133,14 +213,14 @@ void ExpandNextPayload()
 
     g_sourcePath[0] = '\0';
     g_destinationPath[0] = '\0';
-    GetTempPathA(PATH_CHARS, g_tempDir);
-    if (!CopyText(g_sourcePath, ROW_PATH_CHARS, g_tempDir) ||
-        !AppendText(g_sourcePath, ROW_PATH_CHARS, PayloadManifest.compressedName[row]) ||
-        !WriteTemporaryFile(row) || !ExpandTemporaryFile(row)) {
-        g_copyBusy = 0;
+    DWORD tempLength = GetTempPathA(PATH_CHARS, g_tempDir);
+    BOOL expanded = tempLength > 0 && tempLength < PATH_CHARS && MakeRowFolder(row) &&
+                    WriteTemporaryFile(row) && ExpandTemporaryFile(row);
+    ReleaseRow();
+    g_copyBusy = 0;
+    if (!expanded) {
         ReportCopyFailure();
         return;
     }
     ++g_copyRow;
-    g_copyBusy = 0;
 }
