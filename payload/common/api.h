@@ -8,6 +8,18 @@
 // has no description.
 void DescribeError(DWORD error, char *text, int size);
 
+// A whole file in memory.
+struct FileBytes {
+    BYTE *data;
+    DWORD size;
+};
+#define FILE_LIMIT (4ul << 20) // no file of Quillmere comes near this; larger is damage
+// 0, or the Win32 error that stopped the read (ERROR_FILE_TOO_LARGE above FILE_LIMIT).
+DWORD ReadWholeFile(const char *path, FileBytes *file);
+// The same through a handle open for reading, from its start.
+DWORD ReadOpenFile(HANDLE handle, FileBytes *file);
+void FreeFileBytes(FileBytes *file);
+
 // An export fetched with GetProcAddress, as the function type it has.
 template <typename Function> Function ExportAs(FARPROC function)
 {

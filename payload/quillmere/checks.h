@@ -3,18 +3,9 @@
 #define QUILLMERE_CHECKS_H
 
 #include <windows.h>
+#include "api.h"
 
 #define NOTE_CHARS 300          // one file's note: what was found, or what is wrong
-#define FILE_LIMIT (4ul << 20)  // no installed file comes near this; larger is damage
-
-// A whole file in memory.
-struct FileBytes {
-    BYTE *data;
-    DWORD size;
-};
-// 0, or the Win32 error that stopped the read (ERROR_FILE_TOO_LARGE above FILE_LIMIT).
-DWORD ReadWholeFile(const char *path, FileBytes *file);
-void FreeFileBytes(FileBytes *file);
 
 // Puts a formatted note and returns sound. A text that does not fit leaves the note
 // empty; only numbers and fixed texts may be formatted.

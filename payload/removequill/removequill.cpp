@@ -3,7 +3,9 @@
 // can go too: the copy waits for this process to end, removes everything, marks itself
 // for removal at the next restart and reports.
 #include <windows.h>
+#include <string.h>
 #include "api.h"
+#include "dll_search.h"
 #include "removal.h"
 #include "text.h"
 
@@ -11,6 +13,7 @@
 #define CONTINUE_ARGUMENT "/continue"
 #define NOT_INSTALLED_TEXT "Quillmere is not installed."
 #define HELPER_PREFIX "rmq"
+#define HELPER_ATTEMPTS 64
 #define PARENT_WAIT_MS 120000
 #define COMMAND_CHARS (MAX_PATH + 64)
 
@@ -72,8 +75,54 @@ static BOOL Confirm()
            IDYES;
 }
 
+// The helper's file, made new in the temporary folder, never through anything that was
+// there already under its name; open for writing, with no write or delete sharing.
+static HANDLE CreateHelperFile(const char *folder, char *helper)
+{
+    UINT unique = GetTickCount();
+    for (int attempt = 0; attempt < HELPER_ATTEMPTS; ++attempt) {
+        // A number that is not 0 only names the file.
+        if (!GetTempFileNameA(folder, HELPER_PREFIX, (unique + attempt) % 0xFFFF + 1, helper))
+            break;
+        HANDLE file = CreateFileA(helper, GENERIC_WRITE, FILE_SHARE_READ, NULL, CREATE_NEW,
+                                  FILE_ATTRIBUTE_NORMAL, NULL);
+        if (file != INVALID_HANDLE_VALUE || GetLastError() != ERROR_FILE_EXISTS)
+            return file;
+    }
+    return INVALID_HANDLE_VALUE;
+}
+
+// Writes this program's bytes into the helper's file, then opens it a second time for
+// reading without delete sharing, so that the name stays on this very file until the
+// helper runs. Closes the first handle; returns the second.
+static HANDLE WriteHelperFile(HANDLE file, const char *helper, const FileBytes *own)
+{
+    DWORD written = 0;
+    HANDLE pin = INVALID_HANDLE_VALUE;
+    if (WriteFile(file, own->data, own->size, &written, NULL) && written == own->size)
+        pin = CreateFileA(helper, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL,
+                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
+    DWORD error = GetLastError();
+    CloseHandle(file);
+    SetLastError(error);
+    return pin;
+}
+
+// Once a program's image is mapped its file can no longer be written, so what the
+// suspended helper will run is what the pinned file holds now.
+static BOOL HoldsOwnBytes(HANDLE pin, const FileBytes *own)
+{
+    FileBytes held;
+    if (ReadOpenFile(pin, &held) != 0)
+        return FALSE;
+    BOOL same = held.size == own->size && memcmp(held.data, own->data, own->size) == 0;
+    FreeFileBytes(&held);
+    return same;
+}
+
 // Copies this program to the temporary folder and starts the copy there, handing it a
-// handle to this process to wait on.
+// handle to this process to wait on. The copy starts suspended and runs only once its
+// file is seen to hold this program's bytes.
 static int StartHelper()
 {
     char self[MAX_PATH], folder[MAX_PATH], helper[MAX_PATH], command[COMMAND_CHARS];
@@ -83,32 +132,56 @@ static int StartHelper()
     length = GetTempPathA(sizeof folder, folder);
     if (length == 0 || length >= sizeof folder)
         return SayError("There is no temporary folder to work from", GetLastError());
-    if (!GetTempFileNameA(folder, HELPER_PREFIX, 0, helper))
+    FileBytes own;
+    DWORD error = ReadWholeFile(self, &own);
+    if (error)
+        return SayError("Remove Quillmere cannot read its own file", error);
+    HANDLE file = CreateHelperFile(folder, helper);
+    HANDLE pin = file == INVALID_HANDLE_VALUE ? file : WriteHelperFile(file, helper, &own);
+    if (pin == INVALID_HANDLE_VALUE) {
+        error = GetLastError();
+        if (file != INVALID_HANDLE_VALUE)
+            DeleteFileA(helper);
+        FreeFileBytes(&own);
         return SayError("Remove Quillmere cannot make its helper in the temporary folder",
-                        GetLastError());
+                        error);
+    }
     HANDLE selfProcess = NULL;
     STARTUPINFOA startup;
     PROCESS_INFORMATION process;
     ZeroMemory(&startup, sizeof startup);
     startup.cb = sizeof startup;
     BOOL started =
-        CopyFileA(self, helper, FALSE) &&
         DuplicateHandle(GetCurrentProcess(), GetCurrentProcess(), GetCurrentProcess(),
                         &selfProcess, SYNCHRONIZE, TRUE, 0) &&
         wsprintfA(command, "\"%s\" " CONTINUE_ARGUMENT " %lu", helper,
                   (unsigned long)(ULONG_PTR)selfProcess) > 0 &&
-        CreateProcessA(helper, command, NULL, NULL, TRUE, 0, NULL, folder, &startup, &process);
-    DWORD error = GetLastError();
+        CreateProcessA(helper, command, NULL, NULL, TRUE, CREATE_SUSPENDED, NULL, folder,
+                       &startup, &process);
+    error = GetLastError();
+    BOOL genuine = started && HoldsOwnBytes(pin, &own);
+    if (genuine) {
+        ResumeThread(process.hThread);
+    } else if (started) {
+        TerminateProcess(process.hProcess, EXIT_FAILED);
+        WaitForSingleObject(process.hProcess, PARENT_WAIT_MS); // then its file can go
+    }
+    if (started) {
+        CloseHandle(process.hThread);
+        CloseHandle(process.hProcess);
+    }
     if (selfProcess)
         CloseHandle(selfProcess);
-    if (!started) {
-        DeleteFileA(helper);
-        return SayError("Remove Quillmere cannot start its helper in the temporary folder",
-                        error);
-    }
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    return EXIT_REMOVED;
+    CloseHandle(pin);
+    FreeFileBytes(&own);
+    if (genuine)
+        return EXIT_REMOVED;
+    DeleteFileA(helper);
+    if (started)
+        return Say("The helper of Remove Quillmere was changed in the temporary folder "
+                   "before it could start.\nNothing was removed.",
+                   MB_ICONERROR, EXIT_FAILED);
+    return SayError("Remove Quillmere cannot start its helper in the temporary folder", error);
 }
 
 static int Start()
@@ -163,6 +236,7 @@ static int Continue(const char *argument)
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int)
 {
+    RestrictDllSearch(); // the helper runs from the temporary folder
     while (*commandLine == ' ')
         ++commandLine;
     if (*commandLine == '\0')
