@@ -1,19 +1,24 @@
 #!/bin/bash
 # Runs one Windows program in a fresh copy of the test prefix, on a private Xvfb,
 # and ends every process it started, whatever happens.
-# Usage: wine-run.sh [--screen WxH] [--keep DIR] [--drive LETTER:SIZE]... -- PROGRAM [ARGS...]
+# Usage: wine-run.sh [--screen WxH] [--keep DIR] [--drive LETTER:SIZE]... [--prepare COMMAND]...
+#                    -- PROGRAM [ARGS...]
 # Arguments of the form @unix-path are handed over as Windows paths. Each --drive adds a
 # drive of that letter whose free space is an empty tmpfs of SIZE (as mount takes it:
 # 5344k); making one needs the right to mount, and without it the run is skipped (77).
+# Each --prepare COMMAND runs with the fresh prefix's folder as its argument, before
+# anything starts in it.
 set -u
 screen=1024x768
 keep=
 drives=()
+prepare=()
 while [ $# -gt 0 ]; do
     case $1 in
         --screen) screen=$2; shift 2 ;;
         --keep) keep=$2; shift 2 ;;
         --drive) drives+=("$2"); shift 2 ;;
+        --prepare) prepare+=("$2"); shift 2 ;;
         --) shift; break ;;
         *) echo "wine-run.sh: unknown option $1" >&2; exit 2 ;;
     esac
@@ -36,6 +41,9 @@ trap cleanup EXIT
 trap 'exit 130' INT TERM
 
 cp -a --reflink=auto "$template" "$scratch/prefix"
+for command in "${prepare[@]}"; do
+    "$command" "$scratch/prefix" || exit 1
+done
 for drive in "${drives[@]}"; do
     letter=${drive%%:*}
     size=${drive#*:}

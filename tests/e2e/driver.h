@@ -117,6 +117,13 @@ bool StepCombo(HWND combo, UINT key);
 // Files, read through the driver's own file system view.
 bool ReadWholeFile(const char *path, std::string *text);
 
+// Stand-ins for libraries, left where an attacker could leave them: each writes its path
+// to PLANTED_LOG when it is loaded. Planted in folder under each of names ("lz32,uxtheme"),
+// built for program's kind (32- or 64-bit), and made native-first (as Windows treats
+// libraries it does not protect) for every program from then on.
+#define PLANTED_LOG "C:\\planted-libraries.log"
+bool PlantLibraries(const std::string &folder, const std::string &program, const char *names);
+
 // Screen
 struct Screenshot {
     int width;
@@ -148,18 +155,23 @@ struct PayloadRow {
 extern const PayloadRow g_rows[PAYLOAD_ROWS];
 std::string Installed(int row);
 std::string TemporaryFolder();
+// The names in the temporary folder, sorted; StartSetup notes them.
+std::vector<std::string> TemporaryFolderEntries();
 void MakeStartMenu();
 void AcceptLicence();
-HWND NextOnDirPage();
+// onDirPage (may be NULL) works on the directory page before "Next".
+HWND NextOnDirPage(void (*onDirPage)(HWND dirPage) = NULL);
 HWND WaitCopyPage();
 // Licence, directory, copy and the shortcut page's "Finnish"; onCopyPage (may be NULL)
 // watches the copy page.
-void InstallToFinish(void (*onCopyPage)(HWND copyPage));
+void InstallToFinish(void (*onCopyPage)(HWND copyPage),
+                     void (*onDirPage)(HWND dirPage) = NULL);
 // The shell window that shows the new program group; closed again like a person would.
 void CheckFolderOpened();
 void ExpectSuccess();
 
-// Files, registry and shortcuts as the installed product left them
+// Files, registry and shortcuts as the installed product left them; the temporary folder
+// as it was when setup.exe started.
 void CheckInstalledFiles();
 void CheckShortcuts(const char *folder);
 void CheckRegistry(const char *uninstallKey);

@@ -1,13 +1,19 @@
 // The installation from licence to finish, and the roads that leave it early.
 #include "driver.h"
+#include <algorithm>
 #include <vector>
+
+#define PLANTED_FOLDER "C:\\planted" // the links tests/plant-temp-links.sh leaves point here
+#define DOWNLOADS "C:\\Downloads"
 
 // Reads the status line as fast as it changes until the copy page goes away.
 static std::vector<std::string> WatchCopy(HWND copyPage)
 {
     std::vector<std::string> seen;
     HWND status = GetDlgItem(copyPage, IDC_COPY_STATUS);
-    while (IsWindow(copyPage) && IsWindowVisible(copyPage) && WaitSetupExit(0) == STILL_ACTIVE) {
+    DWORD start = GetTickCount();
+    while (IsWindow(copyPage) && IsWindowVisible(copyPage) && WaitSetupExit(0) == STILL_ACTIVE &&
+           GetTickCount() - start < WAIT_MS) {
         std::string text = WindowText(status);
         if (!text.empty() && (seen.empty() || seen.back() != text))
             seen.push_back(text);
@@ -44,12 +50,51 @@ static void WatchStatuses(HWND copyPage)
     CheckStatuses(WatchCopy(copyPage));
 }
 
+// The installer as a download: in a folder where anything can lie beside it, stand-ins
+// for the libraries it uses that Windows does not protect, and it is started there.
+static bool StartDownloaded()
+{
+    CreateDirectoryA(DOWNLOADS, NULL);
+    std::string download = DOWNLOADS "\\setup.exe";
+    ok(CopyFileA(g_setupPath.c_str(), download.c_str(), FALSE), "setup.exe downloaded");
+    g_setupPath = download;
+    return PlantLibraries(DOWNLOADS, download, "lz32,comctl32,uxtheme") && StartSetup(DOWNLOADS);
+}
+
+// Through the folder browser, whose list needs the common controls, keeping the folder.
+static void BrowseAndKeep(HWND dirPage)
+{
+    PressButton(dirPage, IDC_BROWSE);
+    HWND browser = Appeared(WaitDialogTitled("Setup - directory"), "the folder browser");
+    if (!browser)
+        return;
+    ok(ListCount(GetDlgItem(browser, IDC_FOLDERS)) > 0, "the browser lists folders");
+    PressButton(browser, IDOK);
+    ok(WaitWindowGone(browser), "OK closes the browser");
+}
+
+// Each link planted in the temporary folder still names a file that holds its own name.
+static void CheckPlantedLinks()
+{
+    int changed = 0;
+    for (int row = 0; row < PAYLOAD_ROWS; ++row) {
+        std::string name = g_rows[row].temporary;
+        changed += FileContents((PLANTED_FOLDER "\\" + name).c_str()) != name + "\r\n" ||
+                   FileContents((TemporaryFolder() + name).c_str()) != name + "\r\n";
+    }
+    ok(changed == 0, "the %d files linked from the temporary folder are untouched, %d changed",
+       PAYLOAD_ROWS, changed);
+}
+
+// A download beside stand-in libraries, with links planted in the temporary folder under
+// the installer's names for its temporary files, installs as it would anywhere else: no
+// stand-in is loaded and nothing is written through a link.
 static void InstallWhole(bool shellWindow)
 {
     MakeStartMenu();
-    if (!StartSetup())
+    if (!StartDownloaded())
         return;
-    InstallToFinish(WatchStatuses);
+    InstallToFinish(WatchStatuses, BrowseAndKeep);
     if (shellWindow)
         CheckFolderOpened();
     ExpectSuccess();
@@ -57,6 +102,9 @@ static void InstallWhole(bool shellWindow)
     CheckShortcuts(PROGRAM_GROUP);
     CheckRegistry(NT_UNINSTALL);
     ok(!MachineKeyExists(WIN_UNINSTALL), "nothing under the Windows key's uninstall list");
+    CheckPlantedLinks();
+    std::string loaded = FileContents(PLANTED_LOG);
+    ok(loaded.empty(), "no stand-in library was loaded; loaded:\n%s", loaded.c_str());
 }
 
 SCENARIO(install_whole)
@@ -239,17 +287,34 @@ SCENARIO(copy_cancel_confirmed)
        "the directories stay");
 }
 
-static void ExpectCopyFailure(const std::string &from, const std::string &to)
+// The failure message names the row's temporary file, in a folder of the installer's own
+// in temp, and the destination; returns the temporary file's path.
+static std::string ExpectCopyFailure(const std::string &temp, int row, const std::string &to)
 {
     HWND copyPage = WaitCopyPage();
-    std::string text = "Unable to copy a file:\nFrom=" + from + "\nTo=" + to + "\nProgram will exit";
-    ANSWER(copyPage, text.c_str(), "Error", IDOK);
+    HWND box = WaitMessageBox(copyPage);
+    std::string shown = box ? ControlText(box, 0xFFFF) : "";
+    std::string head = "Unable to copy a file:\nFrom=" + temp;
+    std::string tail = std::string("\\") + g_rows[row].temporary + "\nTo=" + to +
+                       "\nProgram will exit";
+    size_t folderLength = shown.size() - std::min(shown.size(), head.size() + tail.size());
+    std::string folder = shown.substr(std::min(shown.size(), head.size()), folderLength);
+    ok(shown.size() > head.size() + tail.size() && shown.compare(0, head.size(), head) == 0 &&
+           shown.compare(shown.size() - tail.size(), tail.size(), tail) == 0 &&
+           folder.find('\\') == std::string::npos,
+       "expected \"%s<folder>%s\", got \"%s\"", head.c_str(), tail.c_str(), shown.c_str());
+    ok(box && WindowText(box) == "Error", "the failure's caption is \"Error\"");
+    if (box) {
+        PressButton(box, IDOK);
+        WaitWindowGone(box);
+    }
     HWND main = WaitMainWindow();
     ANSWER(main,
            "An error was ocured.\nYou can send me an email on: support@quillmere.example.com\n"
            "with your error message for a instruction how to setup this progam",
            "Setup error", IDOK);
     ok(WaitSetupExit() == 0, "exit code 0 after the error");
+    return temp + folder + tail.substr(0, tail.find('\n'));
 }
 
 // A temporary folder that cannot be written: the first row fails, "To=" still empty.
@@ -263,22 +328,25 @@ SCENARIO(copy_fails_without_temp)
         return;
     AcceptLicence();
     NextOnDirPage();
-    ExpectCopyFailure("C:\\missing-temp\\qmcore.cf_", "");
+    ExpectCopyFailure("C:\\missing-temp\\", 0, "");
     ok(!FileExists(Installed(0).c_str()), "nothing was installed");
 }
 
 // A file standing where "lists" should be: the last row fails, both paths named, and the
-// files before it stay.
+// files before it stay; the temporary file and its folder are gone.
 SCENARIO(copy_fails_on_lists)
 {
     CreateDirectoryA(INSTALL_DIR, NULL);
     CloseHandle(CreateFileA(INSTALL_DIR "\\lists", GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL));
     if (!StartIntoExistingDirectory())
         return;
-    ExpectCopyFailure(TemporaryFolder() + "GENERAL.DA__", Installed(PAYLOAD_ROWS - 1));
+    std::string temporary =
+        ExpectCopyFailure(TemporaryFolder(), PAYLOAD_ROWS - 1, Installed(PAYLOAD_ROWS - 1));
     ok(FileExists(Installed(0).c_str()) && FileExists(Installed(PAYLOAD_ROWS - 2).c_str()),
        "the rows before it stay installed");
-    ok(!FileExists((TemporaryFolder() + "GENERAL.DA__").c_str()), "no temporary file left");
+    std::string folder = temporary.substr(0, temporary.rfind('\\'));
+    ok(!FileExists(temporary.c_str()) && !FolderExists(folder.c_str()),
+       "no temporary file or folder left: %s", temporary.c_str());
 }
 
 static void DoubleClick(HWND list, const char *item)

@@ -192,10 +192,12 @@ static std::string PendingRemovals()
 }
 
 // The confirmed removal: the first process hands over to its copy in the temporary
-// folder, which removes everything of the product and keeps the user's file.
+// folder, which removes everything of the product and keeps the user's file, and loads
+// no library planted beside it there.
 static void RemoveConfirmed()
 {
-    if (!StartProgram(UNINSTALLER, "", "C:\\"))
+    if (!PlantLibraries(TemporaryFolder(), UNINSTALLER, "uxtheme") ||
+        !StartProgram(UNINSTALLER, "", "C:\\"))
         return;
     ANSWER(NULL, CONFIRM_TEXT, REMOVE_CAPTION, IDYES);
     DWORD code = WaitSetupExit();
@@ -212,6 +214,8 @@ static void RemoveConfirmed()
     code = WaitSetupExit();
     ok(code == 1, "the helper ends with 1 (something stays), got %lu", code);
     KillSetup();
+    std::string loaded = FileContents(PLANTED_LOG);
+    ok(loaded.empty(), "the helper loaded no stand-in; loaded:\n%s", loaded.c_str());
 
     ok(InstalledItemsLeft() == 0, "no installed file or shortcut is left, %d found",
        InstalledItemsLeft());

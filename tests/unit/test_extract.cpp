@@ -1,0 +1,148 @@
+// The extraction engine row by row, with LZ32's copy wrapped at link time: at the instant
+// each row is copied, a second process tries to open the row's temporary file for writing,
+// as any program of the same user could.
+#include "../check.h"
+#include "../../install/install.h"
+#include "../../shell/shell.h"
+#include "../../pages/pages.h"
+#include <string>
+
+#define TRY_WRITING "--try-writing"
+#define INSTALL_TO "C:\\unit-extract"
+#define OPENED 0  // the second process's exit codes
+#define REFUSED 1 // a sharing violation: the file is held
+#define MISSING 2
+
+static std::string g_self;
+static std::string g_outcomes; // one letter a row: o opened, r refused, m missing
+static std::string g_messages;
+
+// The row's temporary file: in the temporary folder, or in a folder there.
+static std::string FindTemporaryFile(const char *name)
+{
+    char temp[MAX_PATH];
+    GetTempPathA(MAX_PATH, temp);
+    std::string direct = std::string(temp) + name;
+    if (GetFileAttributesA(direct.c_str()) != INVALID_FILE_ATTRIBUTES)
+        return direct;
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((std::string(temp) + "*").c_str(), &found);
+    std::string path;
+    for (BOOL more = search != INVALID_HANDLE_VALUE; more && path.empty();
+         more = FindNextFileA(search, &found)) {
+        std::string inside = std::string(temp) + found.cFileName + "\\" + name;
+        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
+            GetFileAttributesA(inside.c_str()) != INVALID_FILE_ATTRIBUTES)
+            path = inside;
+    }
+    if (search != INVALID_HANDLE_VALUE)
+        FindClose(search);
+    return path;
+}
+
+static DWORD RunSecondProcess(const std::string &path)
+{
+    std::string command = "\"" + g_self + "\" " TRY_WRITING " \"" + path + "\"";
+    STARTUPINFOA startup = {sizeof startup};
+    PROCESS_INFORMATION process;
+    DWORD code = MISSING;
+    if (CreateProcessA(g_self.c_str(), &command[0], NULL, NULL, FALSE, 0, NULL, NULL, &startup,
+                       &process)) {
+        WaitForSingleObject(process.hProcess, 60000);
+        GetExitCodeProcess(process.hProcess, &code);
+        CloseHandle(process.hProcess);
+        CloseHandle(process.hThread);
+    }
+    return code;
+}
+
+static int WINAPI RecordMessage(HWND, LPCSTR text, LPCSTR caption, UINT)
+{
+    g_messages += std::string(caption) + ": " + text + "\n";
+    return IDOK;
+}
+extern "C" {
+void *g_wrapMessageBox asm("__wrap___imp_MessageBoxA") = (void *)RecordMessage;
+LONG WINAPI __real_LZCopy(INT source, INT destination);
+LONG WINAPI __wrap_LZCopy(INT source, INT destination);
+}
+
+LONG WINAPI __wrap_LZCopy(INT source, INT destination)
+{
+    std::string path = FindTemporaryFile(PayloadManifest.compressedName[g_copyRow]);
+    DWORD code = path.empty() ? MISSING : RunSecondProcess(path);
+    g_outcomes += code == OPENED ? 'o' : code == REFUSED ? 'r' : 'm';
+    return __real_LZCopy(source, destination);
+}
+
+static int TryWriting(const char *path)
+{
+    HANDLE file = CreateFileA(path, GENERIC_WRITE,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, NULL,
+                              OPEN_EXISTING, 0, NULL);
+    if (file != INVALID_HANDLE_VALUE) {
+        CloseHandle(file);
+        return OPENED;
+    }
+    return GetLastError() == ERROR_SHARING_VIOLATION ? REFUSED : MISSING;
+}
+
+static bool SameFile(const std::string &a, const std::string &b)
+{
+    std::string contents[2];
+    const std::string *paths[2] = {&a, &b};
+    for (int i = 0; i < 2; ++i) {
+        HANDLE file = CreateFileA(paths[i]->c_str(), GENERIC_READ, FILE_SHARE_READ, NULL,
+                                  OPEN_EXISTING, 0, NULL);
+        if (file == INVALID_HANDLE_VALUE)
+            return false;
+        char buffer[65536];
+        DWORD got;
+        while (ReadFile(file, buffer, sizeof buffer, &got, NULL) && got > 0)
+            contents[i].append(buffer, got);
+        CloseHandle(file);
+    }
+    return contents[0] == contents[1];
+}
+
+// All fourteen rows, from setup.exe's own resources into a folder of the test's.
+static void TestRowsHoldTheirFiles(const std::string &payload)
+{
+    std::string setup = payload + "\\..\\setup.exe";
+    g_hInstance = LoadLibraryExA(setup.c_str(), NULL, LOAD_LIBRARY_AS_DATAFILE);
+    ok(g_hInstance != NULL, "setup.exe's resources from %s", setup.c_str());
+    CreateDirectoryA(INSTALL_TO, NULL);
+    CreateDirectoryA(INSTALL_TO "\\lists", NULL);
+    CopyText(g_installDir, PATH_CHARS, INSTALL_TO);
+    g_hCopyPage = g_hProgressCtl =
+        CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 438, 20, NULL, NULL, NULL, NULL);
+    for (int row = 0; row < MANIFEST_ROWS; ++row)
+        ExpandNextPayload();
+    ok(g_copyRow == MANIFEST_ROWS && g_messages.empty(), "14 rows expanded; messages:\n%s",
+       g_messages.c_str());
+    ok(g_outcomes == std::string(MANIFEST_ROWS, 'r'),
+       "each row's temporary file is held against writing while it is copied: %s "
+       "(r refused, o opened, m not found)",
+       g_outcomes.c_str());
+    int wrong = 0;
+    for (int row = 0; row < MANIFEST_ROWS; ++row)
+        wrong += !SameFile(std::string(INSTALL_TO) + PayloadManifest.destination[row],
+                           payload + PayloadManifest.destination[row]);
+    ok(wrong == 0, "every file expanded as built, %d differ", wrong);
+    int left = 0;
+    for (int row = 0; row < MANIFEST_ROWS; ++row)
+        left += !FindTemporaryFile(PayloadManifest.compressedName[row]).empty();
+    ok(left == 0, "no temporary file is left, %d found", left);
+}
+
+int main(int argc, char **argv)
+{
+    if (argc == 3 && lstrcmpA(argv[1], TRY_WRITING) == 0)
+        return TryWriting(argv[2]);
+    g_self = argv[0];
+    char self[MAX_PATH];
+    if (GetModuleFileNameA(NULL, self, MAX_PATH))
+        g_self = self;
+    TestRowsHoldTheirFiles(argc > 1 ? argv[1] : ".");
+    return check_summary();
+}
