@@ -8,7 +8,7 @@ PRODUCT := -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DHOST_TOOLS_DIR=$(absp
 TWIN := -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake -DPRODUCT_DIR=$(abspath $(BUILD)) \
 	-DHOST_TOOLS_DIR=$(abspath $(HOST))
 
-.PHONY: all deps build run test bench clean
+.PHONY: all deps build run test bench release clean
 all: build
 
 deps:
@@ -30,6 +30,11 @@ test: build
 
 bench: build
 	@tools/bench.sh $(BUILD)
+
+# SIGN_CERT, SIGN_KEY, SIGN_PASS and SIGN_TIMESTAMP sign it (README, "Releasing").
+RELEASE := $(BUILD)/release
+release: build
+	@tools/release.sh $(BUILD) $(RELEASE)
 
 clean:
 	rm -rf $(BUILD)

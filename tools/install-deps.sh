@@ -3,7 +3,8 @@
 # makes sure 32-bit programs can run. Quiet and quick when everything is there.
 set -eu
 packages=(cmake make g++ python3 g++-mingw-w64-i686 g++-mingw-w64-x86-64 mingw-w64-tools wine wine32:i386 wine64
-          fonts-wine xvfb xauth mscompress liblnk-utils imagemagick x11-utils qemu-user-static bc)
+          fonts-wine xvfb xauth mscompress liblnk-utils imagemagick x11-utils qemu-user-static bc
+          openssl osslsigncode icoutils git)
 
 need_root() {
     if [ "$(id -u)" != 0 ]; then
