@@ -4,7 +4,7 @@
 set -eu
 packages=(cmake make g++ python3 g++-mingw-w64-i686 g++-mingw-w64-x86-64 mingw-w64-tools wine wine32:i386 wine64
           fonts-wine xvfb xauth mscompress liblnk-utils imagemagick x11-utils qemu-user-static bc
-          openssl osslsigncode icoutils git)
+          openssl osslsigncode icoutils git file)
 
 need_root() {
     if [ "$(id -u)" != 0 ]; then
