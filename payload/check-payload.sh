@@ -1,26 +1,24 @@
 #!/bin/bash
-# Checks the built payload: check-payload.sh BUILD_DIR [WINE_BUILD_DIR]
+# Checks the built payload: check-payload.sh BUILD_DIR
 #  1. the fourteen files in BUILD_DIR/payload and their formats
 #     (tests/check_payload.py);
 #  2. the generators on good and faulty sources (tests/test_*.py);
-#  3. under Wine, from WINE_BUILD_DIR (default BUILD_DIR): the libraries'
-#     exports called by payload-selftest.exe, and each program showing its
-#     titled window and ending when closed: quillmere.exe with status 0,
-#     removequill.exe (nothing is installed here) with status 2.
-# A 64-bit twin build as WINE_BUILD_DIR runs step 3 at native speed; where
-# 32-bit programs are emulated, each 32-bit start takes minutes (raise
-# PAYLOAD_WINE_TIMEOUT, seconds per step, default 120).
-# PAYLOAD_SKIP_WINE=1 skips step 3. PAYLOAD_WINE_PREFIX names the 64-bit
-# prefix to use; by default WINE_BUILD_DIR/payload-test/wine-prefix is made
-# once. An Xvfb of its own serves as display.
+#  3. under Wine: the libraries' exports called by payload-selftest.exe, and
+#     each program showing its titled window and ending when closed:
+#     quillmere.exe with status 0, removequill.exe (nothing is installed here)
+#     with status 2.
+# PAYLOAD_SKIP_WINE=1 skips step 3. PAYLOAD_WINE_PREFIX names the 32-bit prefix
+# to use; by default BUILD_DIR/payload-test/wine-prefix is made once. Where
+# 32-bit programs are emulated each start takes minutes (raise
+# PAYLOAD_WINE_TIMEOUT, seconds per step, default 120). An Xvfb of its own
+# serves as display.
 set -u
 
-if [ $# -lt 1 ] || [ $# -gt 2 ] || [ ! -d "$1/payload" ] || [ ! -d "${2:-$1}/payload" ]; then
-    echo "usage: $0 BUILD_DIR [WINE_BUILD_DIR]   (each with a payload folder)" >&2
+if [ $# -ne 1 ] || [ ! -d "$1/payload" ]; then
+    echo "usage: $0 BUILD_DIR   (with a payload folder)" >&2
     exit 2
 fi
 build=$(cd "$1" && pwd)
-wine_build=$(cd "${2:-$1}" && pwd)
 here=$(cd "$(dirname "$0")" && pwd)
 limit=${PAYLOAD_WINE_TIMEOUT:-120}
 status=0
@@ -38,32 +36,10 @@ if [ "${PAYLOAD_SKIP_WINE:-0}" = 1 ]; then
     exit $status
 fi
 
-prefix=${PAYLOAD_WINE_PREFIX:-$wine_build/payload-test/wine-prefix}
+prefix=${PAYLOAD_WINE_PREFIX:-$build/payload-test/wine-prefix}
+"$here/../tests/make-prefix.sh" "$prefix" win32 || { fail "could not make the Wine prefix"; exit 1; }
 export WINEPREFIX=$prefix HOME=$prefix.home WINEDEBUG=-all
 export WINEDLLOVERRIDES="winemenubuilder.exe=d;mscoree=;mshtml="
-# The 64-bit loader starts every program; a 32-bit one gets its own loader.
-wine=/usr/lib/wine/wine64
-mkdir -p "$HOME"
-if [ ! -f "$prefix/.ready" ]; then
-    echo "making the 64-bit Wine prefix $prefix"
-    rm -rf "$prefix"
-    # Only the 64-bit half: where 32-bit programs are emulated the 32-bit half
-    # would take many minutes, and a loader with no 32-bit sibling skips it.
-    mkdir -p "$prefix.loader"
-    ln -sf "$wine" "$prefix.loader/wine64"
-    (
-        unset DISPLAY
-        export WINEARCH=win64 WINELOADER=$prefix.loader/wine64
-        "$WINELOADER" wineboot -i >/dev/null 2>&1
-        # Without a window manager, unmanaged windows close without stalls.
-        "$WINELOADER" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f \
-            >/dev/null 2>&1
-        status=$?
-        wineserver -k
-        exit $status
-    ) || { fail "could not make the Wine prefix"; exit 1; }
-    touch "$prefix/.ready"
-fi
 
 work=$(mktemp -d)
 xvfb_pid=
@@ -84,8 +60,8 @@ export DISPLAY=:$(cat "$work/display")
 wineserver -p
 
 # The self-test finds the DLLs beside it, as the program will.
-cp "$wine_build/payload-test/payload-selftest.exe" "$wine_build"/payload/*.dll \
-   "$wine_build/payload/qmcore.cfg" "$work/"
+cp "$build/payload-test/payload-selftest.exe" "$build"/payload/*.dll \
+   "$build/payload/qmcore.cfg" "$work/"
 cp "$here/notes.txt" "$work/notes.txt"
 cp "$here/notes.txt" "$work/packed.txt"
 szdd_args=()
@@ -95,14 +71,14 @@ if command -v mscompress >/dev/null && mscompress "$work/packed.txt" &&
 else
     echo "note: mscompress missing; the SZDD check uses built-in samples only"
 fi
-(cd "$work" && timeout "$limit" "$wine" payload-selftest.exe libs qmcore.cfg "${szdd_args[@]}") ||
+(cd "$work" && timeout "$limit" wine payload-selftest.exe libs qmcore.cfg "${szdd_args[@]}") ||
     fail "library self-test"
 
 # Programs: the titled window must appear on the X display, then close
 # normally when asked, ending with the expected status.
 check_program() {
     local exe=$1 title=$2 expected=$3 found=0 pid rc
-    "$wine" "$wine_build/payload/$exe" &
+    wine "$build/payload/$exe" &
     pid=$!
     for _ in $(seq $((limit * 5))); do
         if xwininfo -root -tree 2>/dev/null | grep -qF " \"$title\": "; then
@@ -113,7 +89,7 @@ check_program() {
         sleep 0.2
     done
     [ $found = 1 ] || fail "$exe: no window \"$title\" on $DISPLAY"
-    (cd "$work" && timeout "$limit" "$wine" payload-selftest.exe close "$title" 10000) ||
+    (cd "$work" && timeout "$limit" wine payload-selftest.exe close "$title" 10000) ||
         fail "$exe: could not close \"$title\""
     for _ in $(seq $((limit * 5))); do
         kill -0 "$pid" 2>/dev/null || break

@@ -5,12 +5,13 @@
 set -eu
 build=$(realpath "${1:-build}")
 here=$(cd "$(dirname "$0")" && pwd)
-export QM_WINE_TEMPLATE=$build/wine/template
-"$here/make-prefix.sh" "$QM_WINE_TEMPLATE" >/dev/null
+export QM_WINE_TEMPLATES=$build/wine
+template=$QM_WINE_TEMPLATES/win64
+"$here/make-prefix.sh" "$template" win64 >/dev/null
 
 if [ -n "${DISPLAY:-}" ]; then
     prefix=$build/wine/interactive
-    [ -d "$prefix" ] || cp -a "$QM_WINE_TEMPLATE" "$prefix"
+    [ -d "$prefix" ] || cp -a "$template" "$prefix"
     mkdir -p "$build/wine/interactive.home"
     WINEPREFIX=$prefix HOME=$build/wine/interactive.home WINEDEBUG=-all \
         WINEDLLOVERRIDES="winemenubuilder.exe=d;mscoree=;mshtml=" wine "$build/setup.exe"
@@ -20,9 +21,9 @@ fi
 screens=$build/screens
 rm -rf "$screens"
 mkdir -p "$screens"
-# The 32-bit installer may run under emulation here: give every wait minutes.
-QM_WAIT_MS=${QM_WAIT_MS:-600000} "$here/wine-run.sh" -- \
-    "$build/x64/tests/e2e/driver.exe" walk "@$build/setup.exe" "@$screens"
+# Where 32-bit programs are emulated, every wait may take minutes.
+if "$here/i386-emulated.sh"; then export QM_WAIT_MS=${QM_WAIT_MS:-600000}; fi
+"$here/wine-run.sh" -- "$build/tests/e2e/driver.exe" walk "@$build/setup.exe" "@$screens"
 for picture in "$screens"/*.bmp; do
     convert "$picture" -alpha off "${picture%.bmp}.png" && rm "$picture"
 done

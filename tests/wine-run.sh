@@ -1,20 +1,24 @@
 #!/bin/bash
-# Runs one Windows program in a fresh copy of the test prefix, on a private Xvfb,
+# Runs one Windows program in a fresh copy of a prepared test prefix, on a private Xvfb,
 # and ends every process it started, whatever happens.
-# Usage: wine-run.sh [--screen WxH] [--keep DIR] [--drive LETTER:SIZE]... [--prepare COMMAND]...
-#                    -- PROGRAM [ARGS...]
+# Usage: wine-run.sh [--kind win32|win64] [--screen WxH] [--keep DIR] [--drive LETTER:SIZE]...
+#                    [--prepare COMMAND]... -- PROGRAM [ARGS...]
+# The kind of Windows is a 32-bit one (win32) or a 64-bit one (win64, the default), whose
+# prepared prefix is QM_WINE_TEMPLATES/KIND, made by make-prefix.sh when it is missing.
 # Arguments of the form @unix-path are handed over as Windows paths. Each --drive adds a
 # drive of that letter whose free space is an empty tmpfs of SIZE (as mount takes it:
 # 5344k); making one needs the right to mount, and without it the run is skipped (77).
 # Each --prepare COMMAND runs with the fresh prefix's folder as its argument, before
 # anything starts in it.
 set -u
+kind=win64
 screen=1024x768
 keep=
 drives=()
 prepare=()
 while [ $# -gt 0 ]; do
     case $1 in
+        --kind) kind=$2; shift 2 ;;
         --screen) screen=$2; shift 2 ;;
         --keep) keep=$2; shift 2 ;;
         --drive) drives+=("$2"); shift 2 ;;
@@ -23,9 +27,9 @@ while [ $# -gt 0 ]; do
         *) echo "wine-run.sh: unknown option $1" >&2; exit 2 ;;
     esac
 done
-template=${QM_WINE_TEMPLATE:?QM_WINE_TEMPLATE names the prepared prefix}
+template=${QM_WINE_TEMPLATES:?QM_WINE_TEMPLATES names the folder of the prepared prefixes}/$kind
 here=$(cd "$(dirname "$0")" && pwd)
-"$here/make-prefix.sh" "$template" >/dev/null || exit 1
+"$here/make-prefix.sh" "$template" "$kind" >/dev/null || exit 1
 
 scratch=$(mktemp -d "$(dirname "$template")/run.XXXXXX")
 xvfb_pid=
@@ -72,6 +76,5 @@ for arg in "$@"; do
         *) args+=("$arg") ;;
     esac
 done
-# The 64-bit loader starts everything; 32-bit programs get their own loader from it.
 wineserver -p
-/usr/lib/wine/wine64 "${args[@]}"
+wine "${args[@]}"

@@ -5,7 +5,8 @@ set -eu
 build=$(realpath "${1:-build}")
 here=$(cd "$(dirname "$0")" && pwd)
 exe=$build/setup.exe
-export QM_WINE_TEMPLATE=$build/wine/template
+export QM_WINE_TEMPLATES=$build/wine
+driver=$build/tests/e2e/driver.exe
 
 section_bytes() { # sum of the raw sizes of the sections whose names match $2
     local total=0 name size
@@ -27,13 +28,14 @@ echo "   resources (.rsrc)   $resources (payload $payload, picture $picture)"
 echo "   everything else     $((total - code - resources))"
 echo "   own overhead        $((total - payload - picture)) bytes (the exe less its payload and picture)"
 
-echo "== launch to first paint under Wine (the 64-bit twin; 32-bit programs are emulated here)"
-"$here/../tests/wine-run.sh" -- "$build/x64/tests/e2e/driver.exe" first_paint \
-    "@$build/x64/setup.exe" 5 | grep -v 'passed,'
-
-echo "== copy stage under Wine (the 64-bit twin)"
-"$here/../tests/wine-run.sh" -- "$build/x64/tests/e2e/driver.exe" copy_stage \
-    "@$build/x64/setup.exe" 3 | grep -v 'passed,'
+"$here/../tests/i386-emulated.sh" && echo "(32-bit programs are emulated here: slow timings)"
+for kind in win32 win64; do
+    echo "== setup.exe on $kind under Wine: launch to first paint, then the copy stage"
+    "$here/../tests/wine-run.sh" --kind $kind -- "$driver" first_paint "@$exe" 5 |
+        grep -v 'passed,'
+    "$here/../tests/wine-run.sh" --kind $kind -- "$driver" copy_stage "@$exe" 3 |
+        grep -v 'passed,'
+done
 
 echo "== SZDD compressor against mscompress"
 "$here/szdd/bench.sh" "$build/host" "$build"/payload/*.* "$build"/payload/lists/*

@@ -13,7 +13,7 @@ mkdir -p "$copy"
 git -C "$source" ls-files -z --cached --others --exclude-standard |
     tar -C "$source" --null -T - -cf - | tar -C "$copy" -xf -
 cmake -S "$copy" -B "$copy/out" -DCMAKE_TOOLCHAIN_FILE="$copy/cmake/mingw-i686.cmake" \
-    -DHOST_TOOLS_DIR="$build/host" >/dev/null
+    -DHOST_TOOLS_DIR="$build/host" -DBUILD_TESTING=OFF >/dev/null
 cmake --build "$copy/out" -j2 >/dev/null
 
 # Words too short to mean anything in a binary are not looked for.

@@ -24,7 +24,7 @@ else
     export SIGN_CERT=$(realpath "$SIGN_CERT") SIGN_KEY=$(realpath "$SIGN_KEY")
     signed=$build/signed
     cmake -S "$source" -B "$signed" -DCMAKE_TOOLCHAIN_FILE="$source/cmake/mingw-i686.cmake" \
-        -DHOST_TOOLS_DIR="$build/host" -DSIGN_PROGRAMS=ON >/dev/null
+        -DHOST_TOOLS_DIR="$build/host" -DSIGN_PROGRAMS=ON -DBUILD_TESTING=OFF >/dev/null
     # Signed anew every time, with the certificate given now.
     rm -f "$signed/payload/quillmere.exe" "$signed/payload/removequill.exe"
     cmake --build "$signed" -j2 >/dev/null

@@ -1,7 +1,6 @@
 #include "driver.h"
 #include <commctrl.h>
 #include <shlobj.h>
-#include <stddef.h>
 #include <stdlib.h>
 #include <string.h>
 #include <tlhelp32.h>
@@ -12,9 +11,6 @@ std::string g_setupPath;
 std::string g_extraArgument;
 static PROCESS_INFORMATION g_setup;
 static std::vector<std::string> g_temporaryEntriesAtStart;
-// The registry as the program under test sees it: a 32-bit program on 64-bit Windows
-// has its own view of parts of HKEY_LOCAL_MACHINE.
-static REGSAM g_registryView;
 
 struct Scenario {
     const char *name;
@@ -58,12 +54,7 @@ bool StartProgram(const std::string &path, const std::string &arguments, const c
 bool StartSetup(const char *currentDir)
 {
     g_temporaryEntriesAtStart = TemporaryFolderEntries();
-    if (!StartProgram(g_setupPath, "", currentDir))
-        return false;
-    BOOL emulated32 = FALSE;
-    IsWow64Process(g_setup.hProcess, &emulated32);
-    g_registryView = emulated32 ? KEY_WOW64_32KEY : 0;
-    return true;
+    return StartProgram(g_setupPath, "", currentDir);
 }
 
 // The child is found by its parent's id, which stays recorded after the parent ends.
@@ -113,14 +104,6 @@ void WaitAtLeast(DWORD ms)
 DWORD SetupProcessId()
 {
     return g_setup.dwProcessId;
-}
-
-int SetupPointerSize()
-{
-    BOOL emulated = FALSE;
-    if (g_setup.hProcess && IsWow64Process(g_setup.hProcess, &emulated) && emulated)
-        return 4;
-    return (int)sizeof(void *);
 }
 
 DWORD WaitSetupExit(DWORD ms)
@@ -390,10 +373,7 @@ bool RemoteMemory::Read(SIZE_T offset, void *data, SIZE_T bytes)
 
 LPARAM RemoteMemory::At(SIZE_T offset) const
 {
-    ULONGLONG address = (ULONGLONG)(UINT_PTR)(base + offset);
-    if (!base || (SetupPointerSize() == 4 && address > 0xFFFFFFFFull))
-        return 0;
-    return (LPARAM)(UINT_PTR)address;
+    return base ? (LPARAM)(base + offset) : 0;
 }
 
 static LRESULT SendWaiting(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
@@ -405,44 +385,16 @@ static LRESULT SendWaiting(HWND window, UINT message, WPARAM wParam, LPARAM lPar
     return (LRESULT)result;
 }
 
-// LVITEMA as a program whose pointers are of type Pointer lays it out.
-template <typename Pointer> struct ListItemLayout {
-    UINT mask;
-    int iItem;
-    int iSubItem;
-    UINT state;
-    UINT stateMask;
-    Pointer pszText;
-    int cchTextMax;
-    int iImage;
-    Pointer lParam;
-    int iIndent;
-    int iGroupId;
-    UINT cColumns;
-    Pointer puColumns;
-    Pointer piColFmt;
-    int iGroup;
-};
-static_assert(offsetof(ListItemLayout<DWORD>, pszText) == 20 &&
-                  offsetof(ListItemLayout<DWORD>, cchTextMax) == 24 &&
-                  sizeof(ListItemLayout<DWORD>) == 60,
-              "the 32-bit LVITEMA");
-static_assert(sizeof(void *) != 8 ||
-                  (offsetof(ListItemLayout<ULONGLONG>, pszText) == offsetof(LVITEMA, pszText) &&
-                   offsetof(ListItemLayout<ULONGLONG>, cchTextMax) ==
-                       offsetof(LVITEMA, cchTextMax) &&
-                   sizeof(ListItemLayout<ULONGLONG>) == sizeof(LVITEMA)),
-              "the 64-bit LVITEMA");
-
-template <typename Pointer> static std::string ListItemTextAs(HWND list, int index)
+// The driver and every program it drives are 32-bit: the item has the same layout there.
+std::string ListItemText(HWND list, int index)
 {
     enum { TEXT_AT = 256, TEXT_CHARS = 1024 };
     RemoteMemory memory(TEXT_AT + TEXT_CHARS);
-    ListItemLayout<Pointer> item;
+    LVITEMA item;
     ZeroMemory(&item, sizeof item);
     item.mask = LVIF_TEXT;
     item.iItem = index;
-    item.pszText = (Pointer)memory.At(TEXT_AT);
+    item.pszText = (char *)memory.At(TEXT_AT);
     item.cchTextMax = TEXT_CHARS;
     if (!item.pszText || !memory.Write(0, &item, sizeof item))
         return "";
@@ -456,12 +408,6 @@ template <typename Pointer> static std::string ListItemTextAs(HWND list, int ind
 int ListCount(HWND list)
 {
     return (int)SendWaiting(list, LVM_GETITEMCOUNT, 0, 0);
-}
-
-std::string ListItemText(HWND list, int index)
-{
-    return SetupPointerSize() == 4 ? ListItemTextAs<DWORD>(list, index)
-                                   : ListItemTextAs<ULONGLONG>(list, index);
 }
 
 bool ListItemRect(HWND list, int index, int part, RECT *rect)
@@ -711,16 +657,13 @@ int main(int argc, char **argv)
     return 2;
 }
 
-bool PlantLibraries(const std::string &folder, const std::string &program, const char *names)
+bool PlantLibraries(const std::string &folder, const char *names)
 {
     char driver[MAX_PATH];
-    DWORD kind = 0;
     GetModuleFileNameA(NULL, driver, MAX_PATH);
     std::string standin = driver;
     standin.erase(standin.rfind('\\') + 1);
-    standin += GetBinaryTypeA(program.c_str(), &kind) && kind == SCS_32BIT_BINARY
-                   ? "standin32.dll"
-                   : "standin64.dll";
+    standin += "standin.dll";
     // Wine's load order per library, read whenever a program loads one.
     HKEY overrides = NULL;
     bool planted = RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Wine\\DllOverrides", 0, NULL, 0,
@@ -769,7 +712,7 @@ std::string MachineString(const char *key, const char *name)
     char value[4096];
     DWORD size = sizeof value, type = 0;
     HKEY opened;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, key, 0, KEY_READ | g_registryView, &opened) !=
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, key, 0, KEY_READ, &opened) !=
         ERROR_SUCCESS)
         return "<missing>";
     LONG result = RegQueryValueExA(opened, name, NULL, &type, (BYTE *)value, &size);
@@ -783,7 +726,7 @@ std::string MachineString(const char *key, const char *name)
 bool MachineKeyExists(const char *key)
 {
     HKEY opened;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, key, 0, KEY_READ | g_registryView, &opened) !=
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, key, 0, KEY_READ, &opened) !=
         ERROR_SUCCESS)
         return false;
     RegCloseKey(opened);

@@ -30,7 +30,7 @@ extern std::string g_extraArgument;
 
 // Process: the program under test is setup.exe, or any program started or followed since.
 bool StartSetup(const char *currentDir = "C:\\");
-// Any program; the registry checks keep reading the view setup.exe writes to.
+// Any program.
 bool StartProgram(const std::string &path, const std::string &arguments, const char *currentDir);
 // A child the program under test started becomes the program under test.
 bool FollowChildProcess(DWORD ms = WAIT_MS);
@@ -38,8 +38,6 @@ std::string ProgramImagePath();
 // Raises every later wait to at least ms.
 void WaitAtLeast(DWORD ms);
 DWORD SetupProcessId();
-// 4 for a 32-bit program (also when the driver is 64-bit), else the driver's own.
-int SetupPointerSize();
 // Waits for the program to end; returns its exit code, or STILL_ACTIVE after the time-out.
 DWORD WaitSetupExit(DWORD ms = WAIT_MS);
 void KillSetup();
@@ -88,7 +86,7 @@ struct RemoteMemory {
     RemoteMemory &operator=(const RemoteMemory &) = delete;
     bool Write(SIZE_T offset, const void *data, SIZE_T size);
     bool Read(SIZE_T offset, void *data, SIZE_T size);
-    // The address as the program sees it, for lParam; 0 when it cannot be reached.
+    // The address as the program sees it, for lParam; 0 when there is no memory.
     LPARAM At(SIZE_T offset) const;
     BYTE *base;
     SIZE_T size;
@@ -117,12 +115,12 @@ bool StepCombo(HWND combo, UINT key);
 // Files, read through the driver's own file system view.
 bool ReadWholeFile(const char *path, std::string *text);
 
-// Stand-ins for libraries, left where an attacker could leave them: each writes its path
-// to PLANTED_LOG when it is loaded. Planted in folder under each of names ("lz32,uxtheme"),
-// built for program's kind (32- or 64-bit), and made native-first (as Windows treats
-// libraries it does not protect) for every program from then on.
+// Stand-ins for 32-bit libraries, left where an attacker could leave them: each writes its
+// path to PLANTED_LOG when it is loaded. Planted in folder under each of names
+// ("lz32,uxtheme"), and made native-first (as Windows treats libraries it does not
+// protect) for every program from then on.
 #define PLANTED_LOG "C:\\planted-libraries.log"
-bool PlantLibraries(const std::string &folder, const std::string &program, const char *names);
+bool PlantLibraries(const std::string &folder, const char *names);
 
 // Screen
 struct Screenshot {
@@ -180,7 +178,8 @@ std::string FileContents(const char *path);
 bool SameFileContents(const char *a, const char *b);
 bool FileExists(const char *path);
 bool FolderExists(const char *path);
-// A REG_SZ value under HKEY_LOCAL_MACHINE, or "<missing>".
+// A REG_SZ value under HKEY_LOCAL_MACHINE as setup.exe, a 32-bit program, sees it, or
+// "<missing>".
 std::string MachineString(const char *key, const char *name);
 bool MachineKeyExists(const char *key);
 // In the 64-bit or the 32-bit registry view.

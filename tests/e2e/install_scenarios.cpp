@@ -58,7 +58,7 @@ static bool StartDownloaded()
     std::string download = DOWNLOADS "\\setup.exe";
     ok(CopyFileA(g_setupPath.c_str(), download.c_str(), FALSE), "setup.exe downloaded");
     g_setupPath = download;
-    return PlantLibraries(DOWNLOADS, download, "lz32,comctl32,uxtheme") && StartSetup(DOWNLOADS);
+    return PlantLibraries(DOWNLOADS, "lz32,comctl32,uxtheme") && StartSetup(DOWNLOADS);
 }
 
 // Through the folder browser, whose list needs the common controls, keeping the folder.
@@ -89,14 +89,13 @@ static void CheckPlantedLinks()
 // A download beside stand-in libraries, with links planted in the temporary folder under
 // the installer's names for its temporary files, installs as it would anywhere else: no
 // stand-in is loaded and nothing is written through a link.
-static void InstallWhole(bool shellWindow)
+SCENARIO(install_whole)
 {
     MakeStartMenu();
     if (!StartDownloaded())
         return;
     InstallToFinish(WatchStatuses, BrowseAndKeep);
-    if (shellWindow)
-        CheckFolderOpened();
+    CheckFolderOpened();
     ExpectSuccess();
     CheckInstalledFiles();
     CheckShortcuts(PROGRAM_GROUP);
@@ -106,19 +105,6 @@ static void InstallWhole(bool shellWindow)
     std::string loaded = FileContents(PLANTED_LOG);
     ok(loaded.empty(), "no stand-in library was loaded; loaded:\n%s", loaded.c_str());
 }
-
-SCENARIO(install_whole)
-{
-    InstallWhole(true);
-}
-
-// The real 32-bit installer where 32-bit programs are emulated: the shell window it opens
-// is a 32-bit program too, and under emulation it may never come up, so it is not waited for.
-static void InstallWholeEmulated()
-{
-    InstallWhole(false);
-}
-static ScenarioEntry g_installWholeEmulated("install_whole_emulated", InstallWholeEmulated);
 
 // Set for setup.exe alone, as a per-program Windows version.
 static void ReportWindowsVersion(const char *version)

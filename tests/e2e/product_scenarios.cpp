@@ -196,7 +196,7 @@ static std::string PendingRemovals()
 // no library planted beside it there.
 static void RemoveConfirmed()
 {
-    if (!PlantLibraries(TemporaryFolder(), UNINSTALLER, "uxtheme") ||
+    if (!PlantLibraries(TemporaryFolder(), "uxtheme") ||
         !StartProgram(UNINSTALLER, "", "C:\\"))
         return;
     ANSWER(NULL, CONFIRM_TEXT, REMOVE_CAPTION, IDYES);

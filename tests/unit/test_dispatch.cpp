@@ -31,8 +31,8 @@ static LRESULT WINAPI RecordDialogDefault(HWND w, UINT m, WPARAM wp, LPARAM lp)
     return Record(&g_dialogDefault, w, m, wp, lp);
 }
 extern "C" {
-void *g_wrapDefWindowProc asm("__wrap___imp_DefWindowProcA") = (void *)RecordWindowDefault;
-void *g_wrapDefDlgProc asm("__wrap___imp_DefDlgProcA") = (void *)RecordDialogDefault;
+void *g_wrapDefWindowProc asm("___wrap__imp__DefWindowProcA@16") = (void *)RecordWindowDefault;
+void *g_wrapDefDlgProc asm("___wrap__imp__DefDlgProcA@16") = (void *)RecordDialogDefault;
 }
 
 static void ResetDefaults()

@@ -62,7 +62,7 @@ static int WINAPI RecordMessage(HWND, LPCSTR text, LPCSTR caption, UINT)
     return IDOK;
 }
 extern "C" {
-void *g_wrapMessageBox asm("__wrap___imp_MessageBoxA") = (void *)RecordMessage;
+void *g_wrapMessageBox asm("___wrap__imp__MessageBoxA@16") = (void *)RecordMessage;
 LONG WINAPI __real_LZCopy(INT source, INT destination);
 LONG WINAPI __wrap_LZCopy(INT source, INT destination);
 }

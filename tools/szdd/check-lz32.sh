@@ -1,7 +1,7 @@
 #!/bin/bash
 # check-lz32.sh LZCHECK_EXE SZDD: compresses the corpus and has lzcheck.exe expand every
 # file through the platform's LZ32 under Wine (through the tests' Wine harness, which
-# needs QM_WINE_TEMPLATE).
+# needs QM_WINE_TEMPLATES).
 set -u
 lzcheck=${1:?usage: check-lz32.sh LZCHECK_EXE SZDD}
 szdd=${2:?usage: check-lz32.sh LZCHECK_EXE SZDD}
