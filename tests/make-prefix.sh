@@ -1,6 +1,7 @@
 #!/bin/bash
-# Prepares the Wine prefix that every test run copies: no window manager
-# stalls, and the bitmap "MS Sans Serif" so dialogs measure as on Windows.
+# Prepares a Wine prefix that test runs copy: Windows 10, what most users run,
+# no window manager stalls, and the bitmap "MS Sans Serif" so dialogs measure
+# as on Windows.
 # Usage: make-prefix.sh DIR [win64|win32]
 set -eu
 dir=$(realpath -m "$1")
@@ -19,16 +20,17 @@ mkdir -p "$HOME"
 unset DISPLAY
 
 loader=wine
-if [ "$arch" = win64 ]; then
-    # A 64-bit prefix is set up by the 64-bit loader alone: where 32-bit programs are
-    # emulated, its 32-bit half would take many minutes. A loader with no 32-bit
-    # sibling makes that half fail at once.
+if [ "$arch" = win64 ] && "$(dirname "$0")/i386-emulated.sh"; then
+    # Where 32-bit programs are emulated, the 32-bit half of a 64-bit prefix would take
+    # many minutes to set up: a loader with no 32-bit sibling makes it fail at once. A
+    # 32-bit program still runs in such a prefix, as on 64-bit Windows.
     mkdir -p "$dir.loader"
     ln -sf /usr/lib/wine/wine64 "$dir.loader/wine64"
     loader=$dir.loader/wine64
     export WINELOADER=$loader
 fi
 $loader wineboot -i
+$loader winecfg -v win10
 $loader reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null
 cp /usr/share/wine/fonts/sserife.fon "$dir/drive_c/windows/Fonts/"
 $loader reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\Fonts' \
