@@ -130,6 +130,15 @@ static void ReportWindowsVersion(const char *version)
     RegCloseKey(key);
 }
 
+// Vista keeps the search unrestricted, as its shell link object cannot be made otherwise:
+// the theme library, which Windows loads by name with the first window, still comes from
+// the system folder.
+SCENARIO(install_whole_vista)
+{
+    ReportWindowsVersion("vista");
+    InstallWhole(true);
+}
+
 static void SetMachineString(const char *key, const char *name, const char *value)
 {
     HKEY opened;
