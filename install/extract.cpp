@@ -9,6 +9,8 @@ LONG g_copyCancelRequested;
 // The temporary folder, the row's folder in it and the compressed name.
 #define ROW_PATH_CHARS (PATH_CHARS + MANIFEST_FIELD + 16)
 #define ROW_FOLDER_ATTEMPTS 64
+#define ROW_RELEASE_WAITS 8 // for another program to let go of the row's file
+#define ROW_RELEASE_WAIT_MS 25
 #define CANCEL_COPY_QUESTION                                                                   \
     "Are you sure you want to cancel the setup?\nAll installed files will be removed."
 
@@ -107,8 +109,16 @@ static BOOL HoldRowFolder()
                FILE_ATTRIBUTE_DIRECTORY;
 }
 
+static BOOL Exists(const char *path)
+{
+    return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES;
+}
+
 // A new folder in the temporary folder, and the temporary file's path in it. A name that
-// is taken, by anything, is passed over.
+// is taken, by anything, is passed over, whatever the error says: Windows 9x and some
+// network redirectors answer ERROR_ACCESS_DENIED for a name that exists, Windows NT for a
+// folder whose removal is pending (which cannot be seen either). A missing temporary
+// folder fails at once.
 static BOOL MakeRowFolder(int row)
 {
     UINT first = GetTickCount();
@@ -125,7 +135,7 @@ static BOOL MakeRowFolder(int row)
             g_rowFolderMade = TRUE;
             return HoldRowFolder();
         }
-        if (GetLastError() != ERROR_ALREADY_EXISTS)
+        if (!Exists(g_rowFolder) && !Exists(g_tempDir))
             return FALSE;
     }
     return FALSE;
@@ -171,16 +181,32 @@ static BOOL ExpandTemporaryFile(int row)
     return copied;
 }
 
-// Lets go of the row's temporary file and folder, whatever became of the row.
+// The row's file is gone once its name is not found; until then (a virus scanner or an
+// indexer may hold it a moment longer, and its removal stays pending) its folder cannot go.
+static BOOL RowFileGone()
+{
+    return GetFileAttributesA(g_sourcePath) == INVALID_FILE_ATTRIBUTES &&
+           GetLastError() == ERROR_FILE_NOT_FOUND;
+}
+
+// Lets go of the row's temporary file and folder, whatever became of the row. The folder
+// goes once its file has gone, waited for a short while; on Windows NT it is held
+// meanwhile, so that nothing can take its place.
 static void ReleaseRow()
 {
-    if (g_temporaryFile != INVALID_HANDLE_VALUE) {
+    BOOL fileMade = g_temporaryFile != INVALID_HANDLE_VALUE;
+    if (fileMade) {
         if (g_lzSource >= 0)
             LZClose(g_lzSource); // closes the file's handle too
         else
             CloseHandle(g_temporaryFile);
-        if (!OnWindowsNT())
+    }
+    for (int wait = 0; g_rowFolderMade && wait < ROW_RELEASE_WAITS; ++wait) {
+        if (fileMade && !OnWindowsNT())
             DeleteFileA(g_sourcePath);
+        if (RowFileGone())
+            break;
+        Sleep(ROW_RELEASE_WAIT_MS);
     }
     if (g_rowFolderHandle != INVALID_HANDLE_VALUE)
         CloseHandle(g_rowFolderHandle);

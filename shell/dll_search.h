@@ -8,7 +8,15 @@
 #include <windows.h>
 
 // Restricts every later load by bare name, including those the system's own libraries
-// make, to the system folder, where the system can. Called first thing at start.
-void RestrictDllSearch();
+// make, to the system folder, where the system can. Where it cannot or must not (Windows
+// before 8 without its update for this; Vista), the libraries that theming loads by bare
+// name once a window is made, then the program's own preload list, are loaded from the
+// system folder first, so that later loads by name find them loaded. Called first thing
+// at start.
+void RestrictDllSearch(const char *const *preload = NULL, int count = 0);
+
+// Loads a library of the system folder by its full path. path (MAX_PATH characters)
+// receives that path, or the bare name where the system folder's path is not known.
+HMODULE LoadSystemLibrary(const char *name, char *path);
 
 #endif

@@ -7,31 +7,28 @@
 // folder first thing, and its calls reach them through delay-load thunks that the hook
 // below points at the same files. COMCTL32 is loaded at once for its list-view class.
 static const char *const SYSTEM_LIBRARIES[] = {"comctl32.dll", "lz32.dll"};
+// What the shell (turning a path into a shell item, as opening the program group's folder
+// and setting a shortcut's target do) and COM (starting, making the shell link object)
+// load by bare name on Windows XP to 7, as installers have traced it: loaded from the
+// system folder first where the search cannot be restricted.
+static const char *const SHELL_LIBRARIES[] = {"userenv.dll", "setupapi.dll", "apphelp.dll",
+                                              "propsys.dll", "ntmarta.dll",  "cryptbase.dll",
+                                              "clbcatq.dll"};
 static char g_libraryPath[MAX_PATH];
 static char g_libraryFailure[MAX_PATH + 64];
-
-// Loads a library of the system folder by its full path, left in g_libraryPath.
-static HMODULE LoadSystemLibrary(const char *name)
-{
-    UINT length = GetSystemDirectoryA(g_libraryPath, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH || !AppendText(g_libraryPath, MAX_PATH, "\\") ||
-        !AppendText(g_libraryPath, MAX_PATH, name))
-        return NULL;
-    return LoadLibraryA(g_libraryPath);
-}
 
 static FARPROC WINAPI OnDelayLoad(unsigned notification, PDelayLoadInfo info)
 {
     if (notification != dliNotePreLoadLibrary)
         return NULL;
-    return reinterpret_cast<FARPROC>(LoadSystemLibrary(info->szDll));
+    return reinterpret_cast<FARPROC>(LoadSystemLibrary(info->szDll, g_libraryPath));
 }
 PfnDliHook __pfnDliNotifyHook2 = OnDelayLoad; // C linkage, as delayimp.h declares it
 
 static BOOL LoadSystemLibraries()
 {
     for (const char *name : SYSTEM_LIBRARIES) {
-        if (!LoadSystemLibrary(name)) {
+        if (!LoadSystemLibrary(name, g_libraryPath)) {
             CopyText(g_libraryFailure, sizeof g_libraryFailure,
                      "Unable to load a system library:\n");
             AppendText(g_libraryFailure, sizeof g_libraryFailure, g_libraryPath);
@@ -45,7 +42,7 @@ static BOOL LoadSystemLibraries()
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
 {
-    RestrictDllSearch();
+    RestrictDllSearch(SHELL_LIBRARIES, sizeof SHELL_LIBRARIES / sizeof SHELL_LIBRARIES[0]);
     if (!LoadSystemLibraries())
         return 0;
     LoadStringA(instance, IDS_CLASS_NAME, g_className, CLASS_NAME_CHARS);

@@ -1,5 +1,6 @@
 // Removal of an installation: only the files, shortcuts and keys the installer wrote, and
-// folders only when they are empty, so anything of the user's stays where it is.
+// folders only when they are empty, so anything of the user's stays where it is. And the
+// uninstaller's helper file.
 #include "removal.h"
 #include "api.h"
 #include "manifest.h"
@@ -10,6 +11,8 @@
 #define NOT_EMPTY "the folder holds files that Quillmere did not install"
 #define WHY_CHARS 400
 #define ITEM_CHARS (INSTALL_PATH_CHARS + MANIFEST_FIELD)
+#define HELPER_PREFIX "rmq"
+#define HELPER_ATTEMPTS 64
 
 static const char *const ENTRY_KEYS[] = {
     WINDOWS_NT_KEY UNINSTALL_LIST PRODUCT_FOLDER,
@@ -220,4 +223,65 @@ void ComposeReport(const Removal *removal, char *text, int size)
         AppendCount(text, size, removal->missing, "installed item was already gone.",
                     "installed items were already gone.");
     }
+}
+
+// The helper's file, made new, never through anything that was there already under its
+// name; open for writing, with no write or delete sharing.
+static HANDLE CreateHelperFile(const char *folder, char *helper)
+{
+    UINT unique = GetTickCount();
+    for (int attempt = 0; attempt < HELPER_ATTEMPTS; ++attempt) {
+        // A number that is not 0 only names the file.
+        if (!GetTempFileNameA(folder, HELPER_PREFIX, (unique + attempt) % 0xFFFF + 1, helper))
+            break;
+        HANDLE file = CreateFileA(helper, GENERIC_WRITE, FILE_SHARE_READ, NULL, CREATE_NEW,
+                                  FILE_ATTRIBUTE_NORMAL, NULL);
+        if (file != INVALID_HANDLE_VALUE || GetLastError() != ERROR_FILE_EXISTS)
+            return file;
+    }
+    return INVALID_HANDLE_VALUE;
+}
+
+static BOOL SameFile(const BY_HANDLE_FILE_INFORMATION *a, const BY_HANDLE_FILE_INFORMATION *b)
+{
+    return a->dwVolumeSerialNumber == b->dwVolumeSerialNumber &&
+           a->nFileIndexHigh == b->nFileIndexHigh && a->nFileIndexLow == b->nFileIndexLow;
+}
+
+// The writer is closed before the file is opened again with read sharing alone, which
+// fails while any writer, this program's or another's, still has it open. In between the
+// name is held by nothing, so the second open must find the very file written, not
+// another file or a link put in its place (links are opened as themselves; Windows 9x
+// has none).
+HANDLE MakeHelperFile(const char *folder, const FileBytes *own, char *helper)
+{
+    HANDLE file = CreateHelperFile(folder, helper);
+    if (file == INVALID_HANDLE_VALUE)
+        return file;
+    DWORD written = 0, error = 0;
+    BY_HANDLE_FILE_INFORMATION made, opened;
+    if (!WriteFile(file, own->data, own->size, &written, NULL) ||
+        !GetFileInformationByHandle(file, &made))
+        error = GetLastError();
+    else if (written != own->size)
+        error = ERROR_DISK_FULL;
+    CloseHandle(file);
+    HANDLE pin = INVALID_HANDLE_VALUE;
+    if (!error) {
+        DWORD link = GetVersion() & 0x80000000 ? 0 : FILE_FLAG_OPEN_REPARSE_POINT;
+        pin = CreateFileA(helper, GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING,
+                          FILE_ATTRIBUTE_NORMAL | link, NULL);
+        error = GetLastError();
+        if (pin != INVALID_HANDLE_VALUE &&
+            !(GetFileInformationByHandle(pin, &opened) && SameFile(&made, &opened))) {
+            CloseHandle(pin);
+            pin = INVALID_HANDLE_VALUE;
+            error = ERROR_FILE_INVALID;
+        }
+    }
+    if (pin == INVALID_HANDLE_VALUE) {
+        DeleteFileA(helper);
+        SetLastError(error);
+    }
+    return pin;
 }

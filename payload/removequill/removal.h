@@ -1,9 +1,11 @@
 // Finding an installation of Quillmere through its uninstall entry, and removing exactly
-// what the installer made: its files, shortcuts, folders and registry keys.
+// what the installer made: its files, shortcuts, folders and registry keys; and the
+// uninstaller's helper copy, through which its own file can go too.
 #ifndef QUILLMERE_REMOVAL_H
 #define QUILLMERE_REMOVAL_H
 
 #include <windows.h>
+#include "api.h"
 
 #define INSTALL_PATH_CHARS 2000 // as the installer's path buffers
 #define ENTRY_NAME_CHARS 200    // a registry key path, "HKEY_LOCAL_MACHINE\..." included
@@ -39,5 +41,12 @@ void RemoveInstallation(const Installation *installation, Removal *removal);
 void NoteLeft(Removal *removal, const char *item, const char *why);
 // The final message: what stays and why, then what was removed.
 void ComposeReport(const Removal *removal, char *text, int size);
+
+// A file made new in folder, never through anything that was there under its name, that
+// holds own; its path goes to helper (MAX_PATH characters). Returned open for reading and
+// shared for reading alone: while it is held no program can write, rename or delete it.
+// INVALID_HANDLE_VALUE when it cannot be made, with nothing left behind and the reason
+// left for GetLastError.
+HANDLE MakeHelperFile(const char *folder, const FileBytes *own, char *helper);
 
 #endif

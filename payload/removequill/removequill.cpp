@@ -12,8 +12,6 @@
 #define CAPTION "Remove Quillmere"
 #define CONTINUE_ARGUMENT "/continue"
 #define NOT_INSTALLED_TEXT "Quillmere is not installed."
-#define HELPER_PREFIX "rmq"
-#define HELPER_ATTEMPTS 64
 #define PARENT_WAIT_MS 120000
 #define COMMAND_CHARS (MAX_PATH + 64)
 
@@ -75,41 +73,8 @@ static BOOL Confirm()
            IDYES;
 }
 
-// The helper's file, made new in the temporary folder, never through anything that was
-// there already under its name; open for writing, with no write or delete sharing.
-static HANDLE CreateHelperFile(const char *folder, char *helper)
-{
-    UINT unique = GetTickCount();
-    for (int attempt = 0; attempt < HELPER_ATTEMPTS; ++attempt) {
-        // A number that is not 0 only names the file.
-        if (!GetTempFileNameA(folder, HELPER_PREFIX, (unique + attempt) % 0xFFFF + 1, helper))
-            break;
-        HANDLE file = CreateFileA(helper, GENERIC_WRITE, FILE_SHARE_READ, NULL, CREATE_NEW,
-                                  FILE_ATTRIBUTE_NORMAL, NULL);
-        if (file != INVALID_HANDLE_VALUE || GetLastError() != ERROR_FILE_EXISTS)
-            return file;
-    }
-    return INVALID_HANDLE_VALUE;
-}
-
-// Writes this program's bytes into the helper's file, then opens it a second time for
-// reading without delete sharing, so that the name stays on this very file until the
-// helper runs. Closes the first handle; returns the second.
-static HANDLE WriteHelperFile(HANDLE file, const char *helper, const FileBytes *own)
-{
-    DWORD written = 0;
-    HANDLE pin = INVALID_HANDLE_VALUE;
-    if (WriteFile(file, own->data, own->size, &written, NULL) && written == own->size)
-        pin = CreateFileA(helper, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL,
-                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
-    DWORD error = GetLastError();
-    CloseHandle(file);
-    SetLastError(error);
-    return pin;
-}
-
-// Once a program's image is mapped its file can no longer be written, so what the
-// suspended helper will run is what the pinned file holds now.
+// No one can write the pinned file, on a network share either, where a running program's
+// file is not protected: what the suspended helper will run is what it holds now.
 static BOOL HoldsOwnBytes(HANDLE pin, const FileBytes *own)
 {
     FileBytes held;
@@ -136,12 +101,9 @@ static int StartHelper()
     DWORD error = ReadWholeFile(self, &own);
     if (error)
         return SayError("Remove Quillmere cannot read its own file", error);
-    HANDLE file = CreateHelperFile(folder, helper);
-    HANDLE pin = file == INVALID_HANDLE_VALUE ? file : WriteHelperFile(file, helper, &own);
+    HANDLE pin = MakeHelperFile(folder, &own, helper);
     if (pin == INVALID_HANDLE_VALUE) {
         error = GetLastError();
-        if (file != INVALID_HANDLE_VALUE)
-            DeleteFileA(helper);
         FreeFileBytes(&own);
         return SayError("Remove Quillmere cannot make its helper in the temporary folder",
                         error);

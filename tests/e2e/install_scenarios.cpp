@@ -89,7 +89,7 @@ static void CheckPlantedLinks()
 // A download beside stand-in libraries, with links planted in the temporary folder under
 // the installer's names for its temporary files, installs as it would anywhere else: no
 // stand-in is loaded and nothing is written through a link.
-SCENARIO(install_whole)
+static void InstallWhole()
 {
     MakeStartMenu();
     if (!StartDownloaded())
@@ -106,6 +106,11 @@ SCENARIO(install_whole)
     ok(loaded.empty(), "no stand-in library was loaded; loaded:\n%s", loaded.c_str());
 }
 
+SCENARIO(install_whole)
+{
+    InstallWhole();
+}
+
 // Set for setup.exe alone, as a per-program Windows version.
 static void ReportWindowsVersion(const char *version)
 {
@@ -114,6 +119,15 @@ static void ReportWindowsVersion(const char *version)
                     KEY_ALL_ACCESS, NULL, &key, NULL);
     RegSetValueExA(key, "Version", 0, REG_SZ, (const BYTE *)version, lstrlenA(version) + 1);
     RegCloseKey(key);
+}
+
+// Vista keeps the search unrestricted, as its shell link object cannot be made otherwise:
+// the theme library, which Windows loads by name with the first window, still comes from
+// the system folder.
+SCENARIO(install_whole_vista)
+{
+    ReportWindowsVersion("vista");
+    InstallWhole();
 }
 
 static void SetMachineString(const char *key, const char *name, const char *value)

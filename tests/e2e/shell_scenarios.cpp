@@ -32,7 +32,30 @@ SCENARIO(main_window)
     ExpectExitZero("the close command");
 }
 
-// What Windows shows of the installer before it runs: its version information.
+// The application manifest names every Windows from Vista to 11 as supported.
+static void CheckSupportedWindows(const std::string &program)
+{
+    static const char *const ids[] = {
+        "{e2011457-1546-43c5-a5fe-008deee3d3f0}", "{35138b9a-5d96-4fbd-8e2d-a2440225f93a}",
+        "{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}", "{1f676c76-80e1-4239-95bb-83d0f6d0da78}",
+        "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}"};
+    HMODULE module = LoadLibraryExA(program.c_str(), NULL, LOAD_LIBRARY_AS_DATAFILE);
+    HRSRC found = module ? FindResourceA(module, MAKEINTRESOURCEA(1), RT_MANIFEST) : NULL;
+    std::string text;
+    if (found)
+        text.assign((const char *)LockResource(LoadResource(module, found)),
+                    SizeofResource(module, found));
+    int missing = 0;
+    for (const char *id : ids)
+        missing += text.find(id) == std::string::npos;
+    ok(found && missing == 0, "%s carries its manifest, naming Vista to 11: %d missing",
+       program.c_str(), missing);
+    if (module)
+        FreeLibrary(module);
+}
+
+// What Windows shows of the installer and the uninstaller before they run: version
+// information and the manifest.
 SCENARIO(version_information)
 {
     DWORD handle = 0;
@@ -53,11 +76,8 @@ SCENARIO(version_information)
                lstrcmpA(value, fields[i][1]) == 0,
            "%s: expected \"%s\", got \"%s\"", fields[i][0], fields[i][1], value ? value : "");
     }
-    HMODULE module = LoadLibraryExA(g_setupPath.c_str(), NULL, LOAD_LIBRARY_AS_DATAFILE);
-    ok(module && FindResourceA(module, MAKEINTRESOURCEA(1), RT_MANIFEST),
-       "setup.exe carries its application manifest");
-    if (module)
-        FreeLibrary(module);
+    CheckSupportedWindows(g_setupPath);
+    CheckSupportedWindows(g_extraArgument + "\\removequill.exe");
 }
 
 // Blue level of the backdrop at a screen row, computed from the picture's own rule.

@@ -1,21 +1,30 @@
 // The extraction engine row by row, with LZ32's copy wrapped at link time: at the instant
 // each row is copied, a second process tries to open the row's temporary file for writing,
-// as any program of the same user could.
+// as any program of the same user could. Folder creation and the engine's waits are
+// wrapped too: the first row's first two folder names are answered ERROR_ACCESS_DENIED
+// (one of them exists), and a scanner holds one row's file until the engine waits.
 #include "../check.h"
 #include "../../install/install.h"
 #include "../../shell/shell.h"
 #include "../../pages/pages.h"
 #include <string>
+#include <string.h>
 
 #define TRY_WRITING "--try-writing"
 #define INSTALL_TO "C:\\unit-extract"
 #define OPENED 0  // the second process's exit codes
 #define REFUSED 1 // a sharing violation: the file is held
 #define MISSING 2
+#define SCANNED_ROW 2
+
 
 static std::string g_self;
 static std::string g_outcomes; // one letter a row: o opened, r refused, m missing
 static std::string g_messages;
+static int g_takenNames = 2;        // folder names still to answer as taken
+static std::string g_plantedFolder; // the one that exists, another program's
+static HANDLE g_scanner = INVALID_HANDLE_VALUE;
+static int g_scannerWaits;
 
 // The row's temporary file: in the temporary folder, or in a folder there.
 static std::string FindTemporaryFile(const char *name)
@@ -40,6 +49,20 @@ static std::string FindTemporaryFile(const char *name)
     return path;
 }
 
+static int RowFoldersLeft()
+{
+    char temp[MAX_PATH];
+    GetTempPathA(MAX_PATH, temp);
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((std::string(temp) + "qms*.tmp").c_str(), &found);
+    int left = 0;
+    for (BOOL more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileA(search, &found))
+        left += (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    if (search != INVALID_HANDLE_VALUE)
+        FindClose(search);
+    return left;
+}
+
 static DWORD RunSecondProcess(const std::string &path)
 {
     std::string command = "\"" + g_self + "\" " TRY_WRITING " \"" + path + "\"";
@@ -61,10 +84,37 @@ static int WINAPI RecordMessage(HWND, LPCSTR text, LPCSTR caption, UINT)
     g_messages += std::string(caption) + ": " + text + "\n";
     return IDOK;
 }
+static BOOL WINAPI AnswerFolderTaken(LPCSTR path, LPSECURITY_ATTRIBUTES security);
+static void WINAPI LetGoWhenWaited(DWORD);
 extern "C" {
 void *g_wrapMessageBox asm("___wrap__imp__MessageBoxA@16") = (void *)RecordMessage;
+void *g_wrapCreateDirectory asm("___wrap__imp__CreateDirectoryA@8") = (void *)AnswerFolderTaken;
+void *g_wrapSleep asm("___wrap__imp__Sleep@4") = (void *)LetGoWhenWaited;
+extern BOOL(WINAPI *g_realCreateDirectory)(LPCSTR, LPSECURITY_ATTRIBUTES) asm(
+    "___real__imp__CreateDirectoryA@8");
 LONG WINAPI __real_LZCopy(INT source, INT destination);
 LONG WINAPI __wrap_LZCopy(INT source, INT destination);
+}
+
+// As Windows 9x, a network redirector or a folder whose removal is pending may answer.
+static BOOL WINAPI AnswerFolderTaken(LPCSTR path, LPSECURITY_ATTRIBUTES security)
+{
+    if (g_takenNames > 0 && strstr(path, "\\qms")) {
+        if (g_takenNames-- == 2 && g_realCreateDirectory(path, security))
+            g_plantedFolder = path;
+        SetLastError(ERROR_ACCESS_DENIED);
+        return FALSE;
+    }
+    return g_realCreateDirectory(path, security);
+}
+
+static void WINAPI LetGoWhenWaited(DWORD)
+{
+    if (g_scanner != INVALID_HANDLE_VALUE) {
+        CloseHandle(g_scanner);
+        g_scanner = INVALID_HANDLE_VALUE;
+        ++g_scannerWaits;
+    }
 }
 
 LONG WINAPI __wrap_LZCopy(INT source, INT destination)
@@ -72,6 +122,11 @@ LONG WINAPI __wrap_LZCopy(INT source, INT destination)
     std::string path = FindTemporaryFile(PayloadManifest.compressedName[g_copyRow]);
     DWORD code = path.empty() ? MISSING : RunSecondProcess(path);
     g_outcomes += code == OPENED ? 'o' : code == REFUSED ? 'r' : 'm';
+    // A virus scanner's look, sharing everything, still open when the row ends.
+    if (g_copyRow == SCANNED_ROW)
+        g_scanner = CreateFileA(path.c_str(), GENERIC_READ,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, NULL,
+                                OPEN_EXISTING, 0, NULL);
     return __real_LZCopy(source, destination);
 }
 
@@ -129,10 +184,17 @@ static void TestRowsHoldTheirFiles(const std::string &payload)
         wrong += !SameFile(std::string(INSTALL_TO) + PayloadManifest.destination[row],
                            payload + PayloadManifest.destination[row]);
     ok(wrong == 0, "every file expanded as built, %d differ", wrong);
+    ok(g_scannerWaits == 1, "the engine waited for the scanner to let go of row %d's file",
+       SCANNED_ROW);
+    LetGoWhenWaited(0);
     int left = 0;
     for (int row = 0; row < MANIFEST_ROWS; ++row)
         left += !FindTemporaryFile(PayloadManifest.compressedName[row]).empty();
     ok(left == 0, "no temporary file is left, %d found", left);
+    ok(!g_plantedFolder.empty() && RemoveDirectoryA(g_plantedFolder.c_str()),
+       "the taken name's folder was left as it was");
+    ok(RowFoldersLeft() == 0, "no folder of the installer's is left, %d found",
+       RowFoldersLeft());
 }
 
 int main(int argc, char **argv)

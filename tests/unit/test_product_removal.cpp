@@ -226,8 +226,40 @@ static void TestManyLeftovers()
        "the rest are counted (%d characters)", (int)report.size());
 }
 
+// The helper's file holds the bytes given and, while held, no one can write it or take
+// its name away.
+static void TestHelperFile()
+{
+    static BYTE bytes[] = "MZ the uninstaller's own bytes";
+    FileBytes own = {bytes, sizeof bytes};
+    char temp[MAX_PATH], helper[MAX_PATH];
+    GetTempPathA(MAX_PATH, temp);
+    HANDLE pin = MakeHelperFile(temp, &own, helper);
+    ok(pin != INVALID_HANDLE_VALUE, "the helper's file is made in %s", temp);
+    if (pin == INVALID_HANDLE_VALUE)
+        return;
+    FileBytes held = {NULL, 0};
+    ok(ReadOpenFile(pin, &held) == 0 && held.size == own.size &&
+           memcmp(held.data, own.data, own.size) == 0,
+       "it holds the bytes given (%lu of %lu)", held.size, own.size);
+    FreeFileBytes(&held);
+    HANDLE writer = CreateFileA(helper, GENERIC_WRITE,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, NULL,
+                                OPEN_EXISTING, 0, NULL);
+    DWORD error = GetLastError();
+    ok(writer == INVALID_HANDLE_VALUE && error == ERROR_SHARING_VIOLATION,
+       "no other writer while it is held: error %lu", error);
+    if (writer != INVALID_HANDLE_VALUE)
+        CloseHandle(writer);
+    ok(!DeleteFileA(helper) && !MoveFileA(helper, (std::string(helper) + ".moved").c_str()),
+       "nor can its name be deleted or moved");
+    CloseHandle(pin);
+    ok(DeleteFileA(helper), "once let go it can be deleted");
+}
+
 int main()
 {
+    TestHelperFile();
     TestFinding();
     TestRemoval();
     TestOddLeftovers();

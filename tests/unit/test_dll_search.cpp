@@ -1,0 +1,87 @@
+// Libraries of the system folder loaded by full path, and where the search cannot be
+// restricted (GetVersion answers Vista) the ones loaded by name later, loaded first.
+// GetSystemDirectoryA and GetVersion are wrapped at link time.
+#include "../check.h"
+#include "../../shell/dll_search.h"
+#include <string>
+
+#define VISTA 0x17700006 // build 6000, version 6.0
+
+enum SystemFolderAnswer { AS_THE_SYSTEM, FAILING, TOO_LONG };
+static SystemFolderAnswer g_answer = AS_THE_SYSTEM;
+
+static UINT WINAPI AnswerSystemFolder(LPSTR buffer, UINT size);
+static DWORD WINAPI AnswerVista() { return VISTA; }
+extern "C" {
+void *g_wrapSystemFolder asm("___wrap__imp__GetSystemDirectoryA@8") = (void *)AnswerSystemFolder;
+void *g_wrapVersion asm("___wrap__imp__GetVersion@0") = (void *)AnswerVista;
+extern UINT(WINAPI *g_realSystemFolder)(LPSTR, UINT) asm("___real__imp__GetSystemDirectoryA@8");
+}
+
+// Failing, the buffer is left holding something stale.
+static UINT WINAPI AnswerSystemFolder(LPSTR buffer, UINT size)
+{
+    if (g_answer == AS_THE_SYSTEM)
+        return g_realSystemFolder(buffer, size);
+    lstrcpynA(buffer, "C:\\stale", size);
+    return g_answer == FAILING ? 0 : size + 1;
+}
+
+static std::string SystemFolder()
+{
+    char folder[MAX_PATH];
+    UINT length = g_realSystemFolder(folder, MAX_PATH);
+    return length > 0 && length < MAX_PATH ? folder : "";
+}
+
+static std::string ModulePath(const char *name)
+{
+    char path[MAX_PATH] = "";
+    HMODULE module = GetModuleHandleA(name);
+    if (module)
+        GetModuleFileNameA(module, path, MAX_PATH);
+    return path;
+}
+
+// The failure message names what is known: the full path, or the library's name alone.
+static void TestLoading()
+{
+    struct Case {
+        SystemFolderAnswer answer;
+        bool loaded;
+        std::string path;
+    };
+    const Case cases[] = {
+        {AS_THE_SYSTEM, true, SystemFolder() + "\\lz32.dll"},
+        {FAILING, false, "lz32.dll"},
+        {TOO_LONG, false, "lz32.dll"},
+    };
+    for (const Case &c : cases) {
+        g_answer = c.answer;
+        char path[MAX_PATH] = "C:\\earlier\\comctl32.dll";
+        HMODULE module = LoadSystemLibrary("lz32.dll", path);
+        ok((module != NULL) == c.loaded && lstrcmpiA(path, c.path.c_str()) == 0,
+           "answer %d: %s, path \"%s\", expected \"%s\"", (int)c.answer,
+           module ? "loaded" : "not loaded", path, c.path.c_str());
+    }
+    g_answer = AS_THE_SYSTEM;
+}
+
+static void TestVista()
+{
+    static const char *const ownList[] = {"userenv.dll", "missing-library.dll"};
+    const char *const expected[] = {"uxtheme.dll", "dwmapi.dll", "userenv.dll"};
+    for (const char *name : expected)
+        ok(!GetModuleHandleA(name), "%s is not loaded before", name);
+    RestrictDllSearch(ownList, 2);
+    for (const char *name : expected)
+        ok(lstrcmpiA(ModulePath(name).c_str(), (SystemFolder() + "\\" + name).c_str()) == 0,
+           "%s loaded from the system folder, got \"%s\"", name, ModulePath(name).c_str());
+}
+
+int main()
+{
+    TestLoading();
+    TestVista();
+    return check_summary();
+}
