@@ -198,6 +198,17 @@ void WalkFolderList(HWND dialog, HWND list, char *path, BrowseMode mode)
     FillFolderList(dialog, list, path, mode);
 }
 
+// Enter arrives as OK just as a click on OK does; the click takes the focus to the button,
+// so only the focus tells them apart.
+BOOL WalkOnEnter(HWND dialog, HWND list, char *path, BrowseMode mode)
+{
+    if (GetFocus() != list ||
+        SendMessageA(list, LVM_GETNEXTITEM, (WPARAM)-1, LVNI_SELECTED) == -1)
+        return FALSE;
+    WalkFolderList(dialog, list, path, mode);
+    return TRUE;
+}
+
 static void ShowFreeSpace(HWND dialog)
 {
     wsprintfA(g_textBuf, FREE_SPACE_FORMAT, g_freeKB, REQUIRED_KB);
@@ -265,6 +276,8 @@ static LRESULT OnFolderNameEdit(HWND, WORD, WORD code, LPARAM)
 static LRESULT OnFolderBrowserButton(HWND dialog, WORD id, WORD, LPARAM)
 {
     if (id == IDOK) {
+        if (WalkOnEnter(dialog, g_browserList, g_baseDir, BROWSE_FOLDER))
+            return 1;
         GetWindowTextA(g_browserEdit, g_dirName, DIR_NAME_CHARS);
         if (g_dirName[0] == '\0') {
             MessageBoxA(dialog, NO_NAME_WARNING, NO_NAME_CAPTION, MB_OK | MB_ICONEXCLAMATION);

@@ -64,6 +64,9 @@ void GoUp(char *path, BrowseMode mode);
 BOOL GoDown(char *path, const char *name, BrowseMode mode);
 // A double-click in a browser's list: into the selected folder or up, then the list again.
 void WalkFolderList(HWND dialog, HWND list, char *path, BrowseMode mode);
+// OK from Enter in a browser's list: walks as a double-click when the list has the focus
+// and an item is selected; FALSE, having done nothing, otherwise.
+BOOL WalkOnEnter(HWND dialog, HWND list, char *path, BrowseMode mode);
 INT_PTR CALLBACK FolderBrowserProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
 // shortcut_browser.cpp: walks g_shortcutDir

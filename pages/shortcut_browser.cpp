@@ -20,8 +20,10 @@ static LRESULT OnShortcutBrowserNotify(HWND dialog, UINT, WPARAM, LPARAM lParam)
 }
 
 // OK and Cancel alike keep the folder walked to.
-static LRESULT OnShortcutBrowserButton(HWND dialog, WORD, WORD, LPARAM)
+static LRESULT OnShortcutBrowserButton(HWND dialog, WORD id, WORD, LPARAM)
 {
+    if (id == IDOK && WalkOnEnter(dialog, g_shortcutList, g_shortcutDir, BROWSE_SHORTCUT))
+        return 1;
     EndDialog(dialog, 0);
     return 1;
 }

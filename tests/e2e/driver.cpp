@@ -333,6 +333,34 @@ void PressKey(HWND dialog, UINT key)
     PostKey(focus ? focus : dialog, key);
 }
 
+// Posts a key to window and waits until read() gives something else; false if it did not.
+template <typename Read> static bool KeyChanges(HWND window, UINT key, Read read)
+{
+    auto before = read();
+    PostKey(window, key);
+    DWORD start = GetTickCount();
+    while (read() == before) {
+        if (GetTickCount() - start >= WAIT_MS || WaitSetupExit(0) != STILL_ACTIVE)
+            return false;
+        Sleep(20);
+    }
+    return true;
+}
+
+bool TabTo(HWND dialog, HWND control)
+{
+    auto focused = [dialog] { return FocusedControl(dialog); };
+    HWND start = focused(), focus = start;
+    while (focus != control) {
+        if (!KeyChanges(focus ? focus : dialog, VK_TAB, focused))
+            return false;
+        focus = focused();
+        if (focus == start)
+            return false;
+    }
+    return true;
+}
+
 bool SetEditText(HWND edit, const char *text)
 {
     DWORD_PTR result = 0;
@@ -457,7 +485,8 @@ int FindListItem(HWND list, const char *text)
     return -1;
 }
 
-bool DoubleClickListItem(HWND list, int index)
+// Clicks the centre of an item's label; *at is where, for a second click.
+static bool ClickListItemAt(HWND list, int index, LPARAM *at)
 {
     RECT label, client;
     if (index < 0 || SendWaiting(list, LVM_ENSUREVISIBLE, index, FALSE) <= 0 ||
@@ -466,11 +495,48 @@ bool DoubleClickListItem(HWND list, int index)
     POINT centre = {(label.left + label.right) / 2, (label.top + label.bottom) / 2};
     if (!PtInRect(&client, centre))
         return false;
-    LPARAM at = MAKELPARAM(centre.x, centre.y);
-    PostMessageA(list, WM_LBUTTONDOWN, MK_LBUTTON, at);
-    PostMessageA(list, WM_LBUTTONUP, 0, at);
+    *at = MAKELPARAM(centre.x, centre.y);
+    PostMessageA(list, WM_LBUTTONDOWN, MK_LBUTTON, *at);
+    PostMessageA(list, WM_LBUTTONUP, 0, *at);
+    return true;
+}
+
+bool ClickListItem(HWND list, int index)
+{
+    LPARAM at;
+    return ClickListItemAt(list, index, &at);
+}
+
+bool DoubleClickListItem(HWND list, int index)
+{
+    LPARAM at;
+    if (!ClickListItemAt(list, index, &at))
+        return false;
     PostMessageA(list, WM_LBUTTONDBLCLK, MK_LBUTTON, at);
     PostMessageA(list, WM_LBUTTONUP, 0, at);
+    return true;
+}
+
+int SelectedListItem(HWND list)
+{
+    return (int)SendWaiting(list, LVM_GETNEXTITEM, (WPARAM)-1, LVNI_SELECTED);
+}
+
+bool StepList(HWND list, UINT key)
+{
+    if (FocusedControl(GetParent(list)) != list)
+        return false;
+    return KeyChanges(list, key, [list] { return SelectedListItem(list); });
+}
+
+bool ArrowToListItem(HWND list, const char *text)
+{
+    int wanted = FindListItem(list, text);
+    if (wanted < 0)
+        return false;
+    while (SelectedListItem(list) != wanted)
+        if (!StepList(list, VK_DOWN))
+            return false;
     return true;
 }
 
@@ -511,15 +577,7 @@ std::string ComboSelection(HWND combo)
 
 bool StepCombo(HWND combo, UINT key)
 {
-    LRESULT before = SendWaiting(combo, CB_GETCURSEL, 0, 0);
-    PostKey(combo, key);
-    DWORD start = GetTickCount();
-    while (SendWaiting(combo, CB_GETCURSEL, 0, 0) == before) {
-        if (GetTickCount() - start >= WAIT_MS || WaitSetupExit(0) != STILL_ACTIVE)
-            return false;
-        Sleep(20);
-    }
-    return true;
+    return KeyChanges(combo, key, [combo] { return SendWaiting(combo, CB_GETCURSEL, 0, 0); });
 }
 
 bool ReadWholeFile(const char *path, std::string *text)
@@ -787,9 +845,9 @@ const PayloadRow g_rows[PAYLOAD_ROWS] = {
     {"oldarc.dl_", "\\oldarc.dll"},       {"GENERAL.DA__", "\\lists\\GENERAL.DAT"},
 };
 
-std::string Installed(int row)
+std::string Installed(int row, const char *installDir)
 {
-    return std::string(INSTALL_DIR) + g_rows[row].destination;
+    return std::string(installDir) + g_rows[row].destination;
 }
 
 std::string TemporaryFolder()
@@ -895,14 +953,15 @@ void ExpectSuccess()
     ok(code == 0, "exit code 0, got %lu", code);
 }
 
-void CheckInstalledFiles()
+void CheckInstalledFiles(const char *installDir)
 {
     std::string payload = g_extraArgument;
     int wrong = 0;
     for (int row = 0; row < PAYLOAD_ROWS; ++row) {
-        if (!SameFileContents(Installed(row).c_str(), (payload + g_rows[row].destination).c_str())) {
+        std::string installed = Installed(row, installDir);
+        if (!SameFileContents(installed.c_str(), (payload + g_rows[row].destination).c_str())) {
             ++wrong;
-            ok(false, "%s is not the built file", Installed(row).c_str());
+            ok(false, "%s is not the built file", installed.c_str());
         }
     }
     ok(wrong == 0, "all fourteen files installed byte for byte");
@@ -912,7 +971,7 @@ void CheckInstalledFiles()
        (int)g_temporaryEntriesAtStart.size(), (int)now.size());
 }
 
-void CheckShortcuts(const char *folder)
+void CheckShortcuts(const char *folder, const char *installDir)
 {
     static const char *const links[3][3] = {
         {"\\Quillmere.lnk", "\\quillmere.exe", "Quillmere"},
@@ -923,7 +982,7 @@ void CheckShortcuts(const char *folder)
         std::string target, description;
         std::string link = std::string(folder) + links[i][0];
         bool read = ReadShortcut(link.c_str(), &target, &description);
-        ok(read && lstrcmpiA(target.c_str(), (std::string(INSTALL_DIR) + links[i][1]).c_str()) == 0 &&
+        ok(read && lstrcmpiA(target.c_str(), (std::string(installDir) + links[i][1]).c_str()) == 0 &&
                description == links[i][2],
            "%s: target \"%s\", description \"%s\"", link.c_str(), target.c_str(),
            description.c_str());

@@ -74,6 +74,9 @@ HWND FocusedControl(HWND dialog);
 // A key pressed and released as the keyboard would deliver it to the control that has
 // the focus in dialog (to the dialog itself when none of its controls has it).
 void PressKey(HWND dialog, UINT key);
+// Presses Tab in dialog until control has the focus; false if the focus comes round
+// without reaching it.
+bool TabTo(HWND dialog, HWND control);
 // Text put into an edit box as one change (WM_SETTEXT); the box notifies its dialog
 // before this returns.
 bool SetEditText(HWND edit, const char *text);
@@ -102,8 +105,17 @@ bool ListItemRect(HWND list, int index, int part, RECT *rect);
 std::vector<std::string> ListItems(HWND list);
 // Index of the first item with exactly this text, -1 if there is none.
 int FindListItem(HWND list, const char *text);
+// Selects the item with a click on its label, as a mouse would.
+bool ClickListItem(HWND list, int index);
 // Selects the item with a click on its label, then double-clicks it, as a mouse would.
 bool DoubleClickListItem(HWND list, int index);
+// The selected item, -1 when there is none.
+int SelectedListItem(HWND list);
+// Presses a key (VK_DOWN, VK_HOME...) in the list, which must have the focus, and waits
+// until its selection moves; false if it did not.
+bool StepList(HWND list, UINT key);
+// Presses Down in the list until the item with this text is selected; false if it never is.
+bool ArrowToListItem(HWND list, const char *text);
 
 // Combo boxes
 std::vector<std::string> ComboItems(HWND combo);
@@ -151,7 +163,7 @@ struct PayloadRow {
 };
 #define PAYLOAD_ROWS 14
 extern const PayloadRow g_rows[PAYLOAD_ROWS];
-std::string Installed(int row);
+std::string Installed(int row, const char *installDir = INSTALL_DIR);
 std::string TemporaryFolder();
 // The names in the temporary folder, sorted; StartSetup notes them.
 std::vector<std::string> TemporaryFolderEntries();
@@ -170,8 +182,9 @@ void ExpectSuccess();
 
 // Files, registry and shortcuts as the installed product left them; the temporary folder
 // as it was when setup.exe started.
-void CheckInstalledFiles();
-void CheckShortcuts(const char *folder);
+void CheckInstalledFiles(const char *installDir = INSTALL_DIR);
+// The three shortcuts in folder, leading into installDir.
+void CheckShortcuts(const char *folder, const char *installDir = INSTALL_DIR);
 void CheckRegistry(const char *uninstallKey);
 // The whole file, or "" when it cannot be read.
 std::string FileContents(const char *path);

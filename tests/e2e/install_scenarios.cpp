@@ -1,4 +1,5 @@
-// The installation from licence to finish, and the roads that leave it early.
+// The installation from licence to finish, with the mouse and with keys alone, and the
+// roads that leave it early.
 #include "driver.h"
 #include <algorithm>
 #include <vector>
@@ -417,4 +418,97 @@ SCENARIO(shortcut_browser)
     CheckFolderOpened();
     ExpectSuccess();
     CheckShortcuts(PROGRAMS "\\Games\\Quillmere");
+}
+
+// Down to a list item and Enter: the browser walks there and stays, the focus in its list.
+static void EnterListItem(HWND browser, int listId, const char *item, int pathId,
+                          const std::string &pathLine)
+{
+    HWND list = GetDlgItem(browser, listId);
+    ok(ArrowToListItem(list, item), "Down reaches \"%s\"", item);
+    PressKey(browser, VK_RETURN);
+    ok(WaitControlText(browser, pathId, pathLine) && IsWindowVisible(browser) &&
+           FocusedControl(browser) == list,
+       "Enter on \"%s\": expected the path line \"%s\", got \"%s\"", item, pathLine.c_str(),
+       ControlText(browser, pathId).c_str());
+}
+
+// Tab to a control of dialog, then a key on it.
+static void TabAndPress(HWND dialog, int id, UINT key)
+{
+    ok(TabTo(dialog, GetDlgItem(dialog, id)), "Tab reaches control %d", id);
+    PressKey(dialog, key);
+}
+
+#define WRITING "C:\\Program files\\Writing"
+#define ACCESSORIES PROGRAMS "\\Accessories"
+
+// Keys alone, each to the control that has the focus, from the licence to the success
+// message, both browsers walked with Tab, arrows and Enter.
+SCENARIO(keyboard_only)
+{
+    MakeStartMenu();
+    CreateDirectoryA(WRITING, NULL);
+    CreateDirectoryA(WRITING "\\Tools", NULL);
+    CreateDirectoryA(ACCESSORIES, NULL);
+    if (!StartSetup())
+        return;
+    HWND page = Appeared(WaitDialogWithControl(IDOK, "I Agree"), "the licence page");
+    if (!page)
+        return;
+    PressKey(page, VK_RETURN);
+    page = Appeared(WaitDialogWithControl(IDOK, "Next"), "the directory page");
+    if (!page)
+        return;
+    TabAndPress(page, IDC_BROWSE, VK_SPACE);
+    HWND browser = Appeared(WaitDialogTitled("Setup - directory"), "the folder browser");
+    if (!browser)
+        return;
+    HWND list = GetDlgItem(browser, IDC_FOLDERS);
+    ok(GetNextDlgTabItem(browser, GetDlgItem(browser, IDC_DRIVES), FALSE) == list,
+       "the folder list follows the drive list in the tab order");
+    ok(TabTo(browser, list), "Tab reaches the folder list");
+    EnterListItem(browser, IDC_FOLDERS, "Writing", IDC_FULL_PATH, WRITING "\\Quillmere");
+    EnterListItem(browser, IDC_FOLDERS, "Tools", IDC_FULL_PATH, WRITING "\\Tools\\Quillmere");
+    EnterListItem(browser, IDC_FOLDERS, "........", IDC_FULL_PATH, WRITING "\\Quillmere");
+    // Enter in the name box is OK.
+    TabAndPress(browser, IDC_DIR_NAME, VK_RETURN);
+    ok(WaitWindowGone(browser) && WaitControlText(page, IDC_PATH, WRITING "\\Quillmere"),
+       "Enter in the name closes the browser; box 101: %s", ControlText(page, IDC_PATH).c_str());
+    TabAndPress(page, IDOK, VK_RETURN);
+
+    page = WaitDialogWithControl(IDOK, "Finnish");
+    ok(page && ControlText(page, IDC_PATH) == PROGRAM_GROUP, "the shortcut page appears");
+    if (!page)
+        return;
+    TabAndPress(page, IDC_BROWSE, VK_RETURN);
+    browser = Appeared(WaitDialogWithControl(IDC_SHORTCUT_FOLDERS, ""), "the shortcut browser");
+    if (!browser)
+        return;
+    list = GetDlgItem(browser, IDC_SHORTCUT_FOLDERS);
+    ok(GetNextDlgTabItem(browser, GetDlgItem(browser, IDCANCEL), FALSE) == list,
+       "the folder list follows Cancel in the tab order");
+    ok(TabTo(browser, list), "Tab reaches the Start-menu folders");
+    EnterListItem(browser, IDC_SHORTCUT_FOLDERS, "........", IDC_SHORTCUT_PATH,
+                  START_MENU "\\Quillmere");
+    EnterListItem(browser, IDC_SHORTCUT_FOLDERS, "Programs", IDC_SHORTCUT_PATH,
+                  PROGRAMS "\\Quillmere");
+    EnterListItem(browser, IDC_SHORTCUT_FOLDERS, "Accessories", IDC_SHORTCUT_PATH,
+                  ACCESSORIES "\\Quillmere");
+    // The list is filled afresh with nothing selected: Enter there is OK.
+    ok(SelectedListItem(list) == -1, "nothing is selected after the walk");
+    PressKey(browser, VK_RETURN);
+    ok(WaitWindowGone(browser) && WaitControlText(page, IDC_PATH, ACCESSORIES "\\Quillmere"),
+       "Enter closes the browser; box 101: %s", ControlText(page, IDC_PATH).c_str());
+    TabAndPress(page, IDOK, VK_RETURN);
+
+    CheckFolderOpened();
+    HWND box = WaitMessageBox(WaitMainWindow());
+    ok(box && ControlText(box, 0xFFFF) == "Quillmere was successfully installed",
+       "the success message");
+    if (box)
+        PressKey(box, VK_RETURN);
+    ok(WaitSetupExit() == 0, "Enter on the success message ends the setup");
+    CheckInstalledFiles(WRITING "\\Quillmere");
+    CheckShortcuts(ACCESSORIES "\\Quillmere", WRITING "\\Quillmere");
 }

@@ -492,6 +492,13 @@ SCENARIO(folder_browser)
     ok(WindowText(GetDlgItem(browser, IDC_DIR_NAME)) == "Quillmere",
        "the name is proposed afresh");
     ExpectFolderList(browser, PROGRAM_FILES, true, "Final");
+    // A click selects a folder and leaves the focus in the list; OK still closes.
+    list = GetDlgItem(browser, IDC_FOLDERS);
+    int alpha = FindListItem(list, "Alpha");
+    ok(ClickListItem(list, alpha), "\"Alpha\" is there to click");
+    Settle(browser);
+    ok(SelectedListItem(list) == alpha && FocusedControl(browser) == list,
+       "the click selects \"Alpha\" and takes the focus to the list");
     PressButton(browser, IDOK);
     ok(WaitWindowGone(browser), "OK closes the browser");
     ok(WaitControlText(page, IDC_PATH, PROGRAM_FILES "\\Quillmere"), "box 101: got \"%s\"",
