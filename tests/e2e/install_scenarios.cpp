@@ -120,16 +120,6 @@ static void InstallWholeEmulated()
 }
 static ScenarioEntry g_installWholeEmulated("install_whole_emulated", InstallWholeEmulated);
 
-// Set for setup.exe alone, as a per-program Windows version.
-static void ReportWindowsVersion(const char *version)
-{
-    HKEY key;
-    RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Wine\\AppDefaults\\setup.exe", 0, NULL, 0,
-                    KEY_ALL_ACCESS, NULL, &key, NULL);
-    RegSetValueExA(key, "Version", 0, REG_SZ, (const BYTE *)version, lstrlenA(version) + 1);
-    RegCloseKey(key);
-}
-
 static void SetMachineString(const char *key, const char *name, const char *value)
 {
     HKEY opened;
