@@ -54,8 +54,17 @@ SCENARIO(version_information)
            "%s: expected \"%s\", got \"%s\"", fields[i][0], fields[i][1], value ? value : "");
     }
     HMODULE module = LoadLibraryExA(g_setupPath.c_str(), NULL, LOAD_LIBRARY_AS_DATAFILE);
-    ok(module && FindResourceA(module, MAKEINTRESOURCEA(1), RT_MANIFEST),
-       "setup.exe carries its application manifest");
+    HRSRC manifest = module ? FindResourceA(module, MAKEINTRESOURCEA(1), RT_MANIFEST) : NULL;
+    ok(manifest != NULL, "setup.exe carries its application manifest");
+    const char *bytes = manifest ? (const char *)LockResource(LoadResource(module, manifest))
+                                 : NULL;
+    if (bytes) {
+        // Aware of the system's DPI, so that Windows does not scale it as a blurred picture.
+        std::string text(bytes, SizeofResource(module, manifest));
+        ok(text.find("<dpiAware xmlns=\"http://schemas.microsoft.com/SMI/2005/WindowsSettings\">"
+                     "true</dpiAware>") != std::string::npos,
+           "the manifest declares setup.exe aware of the display's DPI");
+    }
     if (module)
         FreeLibrary(module);
 }
