@@ -86,11 +86,6 @@ static void CompleteCopy()
     g_copyBusy = 0;
 }
 
-static BOOL OnWindowsNT()
-{
-    return !(GetVersion() & 0x80000000);
-}
-
 // On Windows NT the folder is held open without delete sharing, so it cannot be swapped
 // for a link while the row is expanded, and closing it removes it.
 static BOOL HoldRowFolder()

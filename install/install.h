@@ -23,6 +23,7 @@ int ShowCopyPage(HWND owner);
 struct CopyProgress {
     LONG width;     // client width W of the bar
     RECT fill;      // the blue part
+    LONG textTop;   // the percentage's top row
     LONG stepWhole; // whole pixels per step
     LONG stepDigits[PROGRESS_DIGITS];
     LONG accWhole;
@@ -35,7 +36,8 @@ struct CopyProgress {
     char text[12];
 };
 extern CopyProgress g_copyProgress;
-void ProgressSetup(CopyProgress *progress, LONG width, LONG n);
+// The bar's client width and height W and H, and n, the steps W is divided into.
+void ProgressSetup(CopyProgress *progress, LONG width, LONG height, LONG n);
 // Adds one step's share to the fill; returns TRUE with the text set when a percentage is due.
 BOOL ProgressAdvance(CopyProgress *progress);
 void ProgressBegin(LONG n);

@@ -3,12 +3,16 @@
 
 CopyProgress g_copyProgress;
 
+// The fill's rows and the number's top row in a bar 20 pixels tall, as the bar is at 96 dots
+// per inch; a taller bar, at a higher DPI, keeps them in proportion.
+#define BAR_HEIGHT 20
 #define FILL_TOP 2
 #define FILL_BOTTOM 18
+#define TEXT_TOP 1
 #define BAR_BLUE RGB(0, 0, 0xFF)
 
 // W / n as a whole part and four decimal digits, by long division.
-void ProgressSetup(CopyProgress *progress, LONG width, LONG n)
+void ProgressSetup(CopyProgress *progress, LONG width, LONG height, LONG n)
 {
     if (n < 1)
         n = 1;
@@ -23,7 +27,9 @@ void ProgressSetup(CopyProgress *progress, LONG width, LONG n)
         progress->accDigits[k] = 0;
     }
     progress->accWhole = 0;
-    SetRect(&progress->fill, 0, FILL_TOP, 0, FILL_BOTTOM);
+    SetRect(&progress->fill, 0, MulDiv(FILL_TOP, height, BAR_HEIGHT), 0,
+            MulDiv(FILL_BOTTOM, height, BAR_HEIGHT));
+    progress->textTop = MulDiv(TEXT_TOP, height, BAR_HEIGHT);
 }
 
 static void AdvancePixel(CopyProgress *progress)
@@ -68,7 +74,7 @@ void ProgressBegin(LONG n)
     CopyProgress *progress = &g_copyProgress;
     RECT client;
     GetClientRect(g_hProgressCtl, &client);
-    ProgressSetup(progress, client.right, n);
+    ProgressSetup(progress, client.right, client.bottom, n);
     progress->dc = GetDC(g_hProgressCtl);
     progress->brush = CreateSolidBrush(BAR_BLUE);
     progress->oldBrush = SelectObject(progress->dc, progress->brush);
@@ -85,7 +91,9 @@ void ProgressStep()
         return;
     // Repainting the unfilled strip black wipes the previous number there. It is repainted
     // now, before the new number: a repaint left for later would wipe the new one too.
-    RECT strip = {progress->fill.right, FILL_TOP, progress->width, FILL_BOTTOM};
+    RECT strip = progress->fill;
+    strip.left = progress->fill.right;
+    strip.right = progress->width;
     InvalidateRect(g_hProgressCtl, &strip, TRUE);
     UpdateWindow(g_hProgressCtl);
     SetBkMode(progress->dc, TRANSPARENT);
@@ -93,7 +101,8 @@ void ProgressStep()
     int length = lstrlenA(progress->text);
     SIZE extent;
     GetTextExtentPoint32A(progress->dc, progress->text, length, &extent);
-    TextOutA(progress->dc, progress->width / 2 - extent.cx / 2, 1, progress->text, length);
+    TextOutA(progress->dc, progress->width / 2 - extent.cx / 2, progress->textTop, progress->text,
+             length);
 }
 
 // Also used when the copy ends early, so it is safe to call more than once.

@@ -10,6 +10,13 @@ LONG g_titlePending;
 
 #define BLUE_LEVELS 256
 #define TITLE_TEXT "Quillmere - Setup"
+#define DESIGN_DPI 96 // the title's sizes and places are given for 96 dots per inch
+
+// A length given for 96 dots per inch, on the display the context draws to.
+static int AtDisplayDpi(HDC context, int length)
+{
+    return MulDiv(length, GetDeviceCaps(context, LOGPIXELSY), DESIGN_DPI);
+}
 
 DWORD BackdropStride(LONG width)
 {
@@ -104,8 +111,10 @@ HFONT CreateTitleFont()
 {
     LOGFONTA font;
     ZeroMemory(&font, sizeof font);
-    font.lfHeight = 42;
-    font.lfWidth = 20;
+    HDC screen = GetDC(NULL);
+    font.lfHeight = AtDisplayDpi(screen, 42);
+    font.lfWidth = AtDisplayDpi(screen, 20);
+    ReleaseDC(NULL, screen);
     font.lfWeight = FW_HEAVY;
     font.lfCharSet = DEFAULT_CHARSET;
     font.lfOutPrecision = OUT_DEFAULT_PRECIS;
@@ -116,6 +125,7 @@ HFONT CreateTitleFont()
 }
 
 // The title goes into the bitmap itself, once: a dark copy as the shadow, a bright one over it.
+// Its margin and the shadow's offset grow with the font, so it looks alike at every DPI.
 static void DrawTitle(HDC paintContext)
 {
     HDC memory = CreateCompatibleDC(paintContext);
@@ -126,9 +136,11 @@ static void DrawTitle(HDC paintContext)
     HGDIOBJ oldFont = SelectObject(memory, g_titleFont);
     SetBkMode(memory, TRANSPARENT);
     SetTextColor(memory, RGB(0, 0, 0x80));
-    TextOutA(memory, 10, 10, TITLE_TEXT, lstrlenA(TITLE_TEXT));
+    TextOutA(memory, AtDisplayDpi(memory, 10), AtDisplayDpi(memory, 10), TITLE_TEXT,
+             lstrlenA(TITLE_TEXT));
     SetTextColor(memory, PALETTERGB(0, 0, 0xFF));
-    TextOutA(memory, 13, 11, TITLE_TEXT, lstrlenA(TITLE_TEXT));
+    TextOutA(memory, AtDisplayDpi(memory, 13), AtDisplayDpi(memory, 11), TITLE_TEXT,
+             lstrlenA(TITLE_TEXT));
     if (oldFont)
         SelectObject(memory, oldFont);
     if (oldPalette)

@@ -1,17 +1,35 @@
 #include "paint.h"
+#include "../shell/shell.h"
 
 HBITMAP g_pagePicture;
 BITMAP g_pagePictureInfo;
 HBRUSH g_pageBrush;
 
+// A page no larger than the picture, as at 96 dots per inch, gets it at its own size from
+// its top-left corner; a larger page, at a higher DPI, gets it stretched over the whole
+// page. Windows 9x has no halftone stretch: there the colour-keeping mode repeats pixels
+// rather than blending them.
 LRESULT OnPagePaint(HWND page, UINT, WPARAM, LPARAM)
 {
     PAINTSTRUCT paint;
     HDC context = BeginPaint(page, &paint);
     HDC memory = CreateCompatibleDC(context);
     HGDIOBJ oldBitmap = SelectObject(memory, g_pagePicture);
-    BitBlt(context, 0, 0, g_pagePictureInfo.bmWidth, g_pagePictureInfo.bmHeight, memory, 0, 0,
-           SRCCOPY);
+    LONG width = g_pagePictureInfo.bmWidth, height = g_pagePictureInfo.bmHeight;
+    RECT client;
+    GetClientRect(page, &client);
+    if (width > 0 && height > 0 && (client.right > width || client.bottom > height)) {
+        if (OnWindowsNT()) {
+            SetStretchBltMode(context, HALFTONE);
+            SetBrushOrgEx(context, 0, 0, NULL);
+        } else {
+            SetStretchBltMode(context, COLORONCOLOR);
+        }
+        StretchBlt(context, 0, 0, client.right, client.bottom, memory, 0, 0, width, height,
+                   SRCCOPY);
+    } else {
+        BitBlt(context, 0, 0, width, height, memory, 0, 0, SRCCOPY);
+    }
     if (oldBitmap)
         SelectObject(memory, oldBitmap);
     DeleteDC(memory);

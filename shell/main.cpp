@@ -11,6 +11,11 @@ char g_startDir[PATH_CHARS];
 // Current-directory reads are limited to 500 characters, well inside g_startDir.
 #define START_DIR_READ 500
 
+BOOL OnWindowsNT()
+{
+    return !(GetVersion() & 0x80000000);
+}
+
 static LRESULT OnMainCreate(HWND window, UINT, WPARAM, LPARAM)
 {
     HDC dc = GetDC(window);

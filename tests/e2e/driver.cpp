@@ -652,6 +652,62 @@ bool LoadProgramBitmap(const char *name, Screenshot *picture)
     return read;
 }
 
+Screenshot StretchedPicture(const Screenshot *picture, int width, int height, int mode)
+{
+    BITMAPINFO sourceFormat = PixelFormat(picture->width, picture->height);
+    BITMAPINFO format = PixelFormat(width, height);
+    HDC screen = GetDC(NULL);
+    HDC source = CreateCompatibleDC(screen), target = CreateCompatibleDC(screen);
+    void *sourceBits = NULL, *bits = NULL;
+    HBITMAP sourceBitmap =
+        CreateDIBSection(screen, &sourceFormat, DIB_RGB_COLORS, &sourceBits, NULL, 0);
+    HBITMAP bitmap = CreateDIBSection(screen, &format, DIB_RGB_COLORS, &bits, NULL, 0);
+    Screenshot stretched = {width, height, new DWORD[width * height]()};
+    if (sourceBits && bits) {
+        memcpy(sourceBits, picture->pixels, picture->width * picture->height * 4);
+        HGDIOBJ oldSource = SelectObject(source, sourceBitmap);
+        HGDIOBJ old = SelectObject(target, bitmap);
+        SetStretchBltMode(target, mode);
+        SetBrushOrgEx(target, 0, 0, NULL);
+        StretchBlt(target, 0, 0, width, height, source, 0, 0, picture->width, picture->height,
+                   SRCCOPY);
+        GdiFlush();
+        memcpy(stretched.pixels, bits, width * height * 4);
+        SelectObject(source, oldSource);
+        SelectObject(target, old);
+    }
+    if (sourceBitmap)
+        DeleteObject(sourceBitmap);
+    if (bitmap)
+        DeleteObject(bitmap);
+    DeleteDC(source);
+    DeleteDC(target);
+    ReleaseDC(NULL, screen);
+    return stretched;
+}
+
+void ReportWindowsVersion(const char *version)
+{
+    HKEY key;
+    RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Wine\\AppDefaults\\setup.exe", 0, NULL, 0,
+                    KEY_ALL_ACCESS, NULL, &key, NULL);
+    RegSetValueExA(key, "Version", 0, REG_SZ, (const BYTE *)version, lstrlenA(version) + 1);
+    RegCloseKey(key);
+}
+
+void SetDisplayDpi(DWORD dpi)
+{
+    HKEY key;
+    bool set = RegCreateKeyExA(HKEY_CURRENT_USER, "Control Panel\\Desktop", 0, NULL, 0,
+                               KEY_SET_VALUE, NULL, &key, NULL) == ERROR_SUCCESS;
+    if (set) {
+        set = RegSetValueExA(key, "LogPixels", 0, REG_DWORD, (const BYTE *)&dpi, sizeof dpi) ==
+              ERROR_SUCCESS;
+        RegCloseKey(key);
+    }
+    ok(set, "the display set to %lu dots per inch", dpi);
+}
+
 void FreeScreenshot(Screenshot *shot)
 {
     delete[] shot->pixels;

@@ -146,6 +146,14 @@ DWORD ScreenPixel(const Screenshot *shot, int x, int y);
 bool SaveScreenshotBmp(const Screenshot *shot, const char *path);
 // A bitmap resource of the program under test, in the screen's pixels.
 bool LoadProgramBitmap(const char *name, Screenshot *picture);
+// A picture stretched to width x height in a stretch mode (HALFTONE, COLORONCOLOR...).
+Screenshot StretchedPicture(const Screenshot *picture, int width, int height, int mode);
+
+// The system as the programs started from now on see it: the Windows version setup.exe
+// alone reports ("win98", "winxp"...), and the display's dots per inch, which Wine reads
+// when a program starts (the driver keeps its own).
+void ReportWindowsVersion(const char *version);
+void SetDisplayDpi(DWORD dpi);
 
 
 // The installation as a person makes it with setup.exe

@@ -112,16 +112,6 @@ SCENARIO(install_whole)
     InstallWhole();
 }
 
-// Set for setup.exe alone, as a per-program Windows version.
-static void ReportWindowsVersion(const char *version)
-{
-    HKEY key;
-    RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Wine\\AppDefaults\\setup.exe", 0, NULL, 0,
-                    KEY_ALL_ACCESS, NULL, &key, NULL);
-    RegSetValueExA(key, "Version", 0, REG_SZ, (const BYTE *)version, lstrlenA(version) + 1);
-    RegCloseKey(key);
-}
-
 // Vista keeps the search unrestricted, as its shell link object cannot be made otherwise:
 // the theme library, which Windows loads by name with the first window, still comes from
 // the system folder.

@@ -3,6 +3,7 @@
 #include "driver.h"
 #include <commctrl.h>
 #include <algorithm>
+#include <stdlib.h>
 
 #define CANCEL_QUESTION "Are you sure you want to cancel the setup?"
 #define EXISTS_QUESTION                                                                        \
@@ -589,7 +590,7 @@ static DWORD ScreenColour(COLORREF colour)
     return GetRValue(colour) << 16 | GetGValue(colour) << 8 | GetBValue(colour);
 }
 
-struct ChildAreas {
+struct CoveredAreas {
     std::vector<RECT> rects; // screen coordinates
 };
 
@@ -597,36 +598,62 @@ static BOOL CALLBACK AddChildArea(HWND child, LPARAM lParam)
 {
     RECT rect;
     if (IsWindowVisible(child) && GetWindowRect(child, &rect))
-        ((ChildAreas *)lParam)->rects.push_back(rect);
+        ((CoveredAreas *)lParam)->rects.push_back(rect);
     return TRUE;
 }
 
-// Compares the page with the picture wherever no control covers it; returns the pixels
-// that differ, and how many were compared in *compared.
-static int PictureMismatches(HWND page, const Screenshot *shot, const Screenshot *picture,
-                             int *compared)
+// The largest difference between two 0x00RRGGBB colours in any of their channels.
+static int ColourDistance(DWORD a, DWORD b)
 {
-    ChildAreas children;
-    EnumChildWindows(page, AddChildArea, (LPARAM)&children);
+    int largest = 0;
+    for (int shift = 0; shift < 24; shift += 8)
+        largest = std::max(largest, abs((int)(a >> shift & 0xFF) - (int)(b >> shift & 0xFF)));
+    return largest;
+}
+
+// A page no larger than the picture shows it at its own size from the top-left corner; a
+// larger one, stretched over the whole page: halftone, or on Windows 9x, which has no
+// halftone, in the colour-keeping mode.
+static int g_stretchMode = HALFTONE;
+
+// Compares the page with the picture wherever no control, and no window over it (box, may
+// be NULL), covers it; returns the pixels that differ, how many were compared in
+// *compared, and how many of the page's four corners in *corners.
+static int PictureMismatches(HWND page, HWND box, const Screenshot *shot,
+                             const Screenshot *picture, int *compared, int *corners)
+{
+    CoveredAreas covered;
+    EnumChildWindows(page, AddChildArea, (LPARAM)&covered);
+    if (box)
+        AddChildArea(box, (LPARAM)&covered);
     POINT origin = {0, 0};
     ClientToScreen(page, &origin);
     RECT client;
     GetClientRect(page, &client);
+    bool stretched = client.right > picture->width || client.bottom > picture->height;
+    Screenshot expected = stretched ? StretchedPicture(picture, client.right, client.bottom,
+                                                       g_stretchMode)
+                                    : *picture;
+    // A stretch may round a level differently in a 32-bit program than in a 64-bit one.
+    int tolerance = stretched ? 1 : 0;
     int wrong = 0;
-    *compared = 0;
-    for (int y = 0; y < client.bottom && y < picture->height; ++y) {
-        for (int x = 0; x < client.right && x < picture->width; ++x) {
+    *compared = *corners = 0;
+    for (int y = 0; y < client.bottom && y < expected.height; ++y) {
+        for (int x = 0; x < client.right && x < expected.width; ++x) {
             POINT at = {origin.x + x, origin.y + y};
-            bool covered = false;
-            for (const RECT &rect : children.rects)
-                covered = covered || PtInRect(&rect, at);
-            if (covered)
+            bool hidden = false;
+            for (const RECT &rect : covered.rects)
+                hidden = hidden || PtInRect(&rect, at);
+            if (hidden)
                 continue;
             ++*compared;
-            wrong += ScreenPixel(shot, at.x, at.y) != (picture->pixels[y * picture->width + x] &
-                                                       0xFFFFFF);
+            *corners += (x == 0 || x == client.right - 1) && (y == 0 || y == client.bottom - 1);
+            wrong += ColourDistance(ScreenPixel(shot, at.x, at.y),
+                                    expected.pixels[y * expected.width + x]) > tolerance;
         }
     }
+    if (stretched)
+        FreeScreenshot(&expected);
     return wrong;
 }
 
@@ -671,18 +698,17 @@ static Colours ColoursIn(HWND control, const Screenshot *shot)
 }
 
 static void ExpectPicture(HWND page, const Screenshot *shot, const Screenshot *picture,
-                          const char *which)
+                          const char *which, HWND box = NULL)
 {
     RECT client;
     GetClientRect(page, &client);
-    int compared = 0;
-    int wrong = PictureMismatches(page, shot, picture, &compared);
-    ok(client.right <= picture->width && client.bottom <= picture->height,
-       "%s: the %dx%d picture covers the %ldx%ld page", which, picture->width, picture->height,
-       client.right, client.bottom);
-    ok(compared > client.right * client.bottom / 4 && wrong == 0,
-       "%s: %d of %d pixels outside the controls differ from the picture", which, wrong,
-       compared);
+    int compared = 0, corners = 0;
+    int wrong = PictureMismatches(page, box, shot, picture, &compared, &corners);
+    ok(corners == 4 && compared > client.right * client.bottom / 4 && wrong == 0,
+       "%s: the %dx%d picture covers the %ldx%ld page: %d of %d pixels outside the controls "
+       "differ, %d of 4 corners compared",
+       which, picture->width, picture->height, client.right, client.bottom, wrong, compared,
+       corners);
 }
 
 // Green on dark blue: the background most of the control, some text in green.
@@ -694,15 +720,24 @@ static void ExpectPageColours(HWND control, const Screenshot *shot, const char *
        colours.total, colours.otherColour, colours.darkBlue, colours.green);
 }
 
+// The page picture as the program carries it, then the licence page; NULL, and no
+// picture, when either is missing.
+static HWND StartWithPicture(Screenshot *picture)
+{
+    ok(LoadProgramBitmap("IDB_TARVEN", picture), "the page picture from the program");
+    HWND licence = StartAtLicence();
+    if (licence && picture->pixels)
+        return licence;
+    FreeScreenshot(picture);
+    return NULL;
+}
+
 SCENARIO(page_look)
 {
     Screenshot picture = {0, 0, NULL};
-    ok(LoadProgramBitmap("IDB_TARVEN", &picture), "the page picture from the program");
-    HWND licence = StartAtLicence();
-    if (!licence || !picture.pixels) {
-        FreeScreenshot(&picture);
+    HWND licence = StartWithPicture(&picture);
+    if (!licence)
         return;
-    }
     Screenshot shot = CaptureScreen();
     ExpectPicture(licence, &shot, &picture, "licence page");
     // The licence box keeps the system's colours although the page holds the brush.
@@ -748,4 +783,101 @@ SCENARIO(page_look)
         }
     }
     FreeScreenshot(&picture);
+}
+
+#define BAR_BLUE 0x0000FF
+
+// The progress bar full: the blue fill keeps the rows it has in a bar 20 pixels tall (2 to
+// 18), in proportion, and runs from the bar's first column to its last; none leaks out.
+static void ExpectFullBar(HWND copyPage, const Screenshot *shot)
+{
+    HWND bar = GetDlgItem(copyPage, IDC_COPY_PROGRESS);
+    RECT client;
+    GetClientRect(bar, &client);
+    POINT origin = {0, 0};
+    ClientToScreen(bar, &origin);
+    int top = MulDiv(2, client.bottom, 20), bottom = MulDiv(18, client.bottom, 20);
+    int wrongRows = 0, notBlue = 0, leaks = 0;
+    for (int y = -1; y <= client.bottom; ++y) {
+        bool inFill = y >= top && y < bottom;
+        for (int x : {0, (int)client.right - 1})
+            wrongRows += (ScreenPixel(shot, origin.x + x, origin.y + y) == BAR_BLUE) != inFill;
+        // The number in the middle half is left out: its font may be smoothed.
+        for (int x = 0; inFill && x < client.right; ++x) {
+            if (x < client.right / 4 || x >= client.right * 3 / 4)
+                notBlue += ScreenPixel(shot, origin.x + x, origin.y + y) != BAR_BLUE;
+        }
+        leaks += ScreenPixel(shot, origin.x - 1, origin.y + y) == BAR_BLUE;
+        leaks += ScreenPixel(shot, origin.x + client.right, origin.y + y) == BAR_BLUE;
+    }
+    ok(wrongRows == 0 && notBlue == 0 && leaks == 0,
+       "the %ldx%ld bar full in rows %d to %d: %d rows wrong at its ends, %d pixels not blue, "
+       "%d blue pixels outside",
+       client.right, client.bottom, top, bottom, wrongRows, notBlue, leaks);
+}
+
+static void ExpectPageShowsPicture(HWND page, const Screenshot *picture, const char *which)
+{
+    Settle(page);
+    Screenshot shot = CaptureScreen();
+    ExpectPicture(page, &shot, picture, which);
+    FreeScreenshot(&shot);
+}
+
+// On a display of more dots per inch every page grows with its font: the picture still
+// covers each of the four, and the progress bar keeps its look. Windows 9x stretches the
+// picture without halftone.
+static void PageLookAtDpi(DWORD dpi, const char *version)
+{
+    SetDisplayDpi(dpi);
+    if (version) {
+        ReportWindowsVersion(version);
+        g_stretchMode = COLORONCOLOR;
+    }
+    Screenshot picture = {0, 0, NULL};
+    HWND page = StartWithPicture(&picture);
+    if (!page)
+        return;
+    ExpectPageShowsPicture(page, &picture, "licence page");
+    PressButton(page, IDOK);
+    page = Appeared(WaitDirPage(), "the directory page");
+    if (page) {
+        ExpectPageShowsPicture(page, &picture, "directory page");
+        PressButton(page, IDOK);
+        page = Appeared(WaitDialogWithControl(IDOK, "Finnish"), "the shortcut page");
+        if (page)
+            ExpectPageShowsPicture(page, &picture, "shortcut page");
+    }
+    KillSetup();
+
+    // A file where the last row's folder should be stops the copy there, the bar full,
+    // under the failure's message.
+    DeleteFileA(INSTALL_DIR "\\lists\\GENERAL.DAT");
+    RemoveDirectoryA(INSTALL_DIR "\\lists");
+    CloseHandle(CreateFileA(INSTALL_DIR "\\lists", GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL));
+    if (StartSetup()) {
+        AcceptLicence();
+        ANSWER(NextOnDirPage(), EXISTS_QUESTION, NULL, IDYES);
+        HWND copyPage = WaitCopyPage();
+        HWND box = copyPage ? WaitMessageBox(copyPage) : NULL;
+        ok(box != NULL, "the copy stops at the last row");
+        if (box) {
+            Settle(copyPage);
+            Screenshot shot = CaptureScreen();
+            ExpectPicture(copyPage, &shot, &picture, "copy page", box);
+            ExpectFullBar(copyPage, &shot);
+            FreeScreenshot(&shot);
+        }
+    }
+    FreeScreenshot(&picture);
+}
+
+SCENARIO(page_look_at_120dpi)
+{
+    PageLookAtDpi(120, "win98");
+}
+
+SCENARIO(page_look_at_144dpi)
+{
+    PageLookAtDpi(144, NULL);
 }

@@ -32,6 +32,20 @@ SCENARIO(main_window)
     ExpectExitZero("the close command");
 }
 
+// The application manifest a program carries, "" when it has none.
+static std::string ManifestOf(const std::string &program)
+{
+    HMODULE module = LoadLibraryExA(program.c_str(), NULL, LOAD_LIBRARY_AS_DATAFILE);
+    HRSRC found = module ? FindResourceA(module, MAKEINTRESOURCEA(1), RT_MANIFEST) : NULL;
+    std::string text;
+    if (found)
+        text.assign((const char *)LockResource(LoadResource(module, found)),
+                    SizeofResource(module, found));
+    if (module)
+        FreeLibrary(module);
+    return text;
+}
+
 // The application manifest names every Windows from Vista to 11 as supported.
 static void CheckSupportedWindows(const std::string &program)
 {
@@ -39,19 +53,12 @@ static void CheckSupportedWindows(const std::string &program)
         "{e2011457-1546-43c5-a5fe-008deee3d3f0}", "{35138b9a-5d96-4fbd-8e2d-a2440225f93a}",
         "{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}", "{1f676c76-80e1-4239-95bb-83d0f6d0da78}",
         "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}"};
-    HMODULE module = LoadLibraryExA(program.c_str(), NULL, LOAD_LIBRARY_AS_DATAFILE);
-    HRSRC found = module ? FindResourceA(module, MAKEINTRESOURCEA(1), RT_MANIFEST) : NULL;
-    std::string text;
-    if (found)
-        text.assign((const char *)LockResource(LoadResource(module, found)),
-                    SizeofResource(module, found));
+    std::string text = ManifestOf(program);
     int missing = 0;
     for (const char *id : ids)
         missing += text.find(id) == std::string::npos;
-    ok(found && missing == 0, "%s carries its manifest, naming Vista to 11: %d missing",
+    ok(!text.empty() && missing == 0, "%s carries its manifest, naming Vista to 11: %d missing",
        program.c_str(), missing);
-    if (module)
-        FreeLibrary(module);
 }
 
 // What Windows shows of the installer and the uninstaller before they run: version
@@ -78,6 +85,11 @@ SCENARIO(version_information)
     }
     CheckSupportedWindows(g_setupPath);
     CheckSupportedWindows(g_extraArgument + "\\removequill.exe");
+    // Aware of the system's DPI, so that Windows does not scale it as a blurred picture.
+    ok(ManifestOf(g_setupPath)
+                   .find("<dpiAware xmlns=\"http://schemas.microsoft.com/SMI/2005/WindowsSettings\">"
+                         "true</dpiAware>") != std::string::npos,
+       "the manifest declares setup.exe aware of the display's DPI");
 }
 
 // Blue level of the backdrop at a screen row, computed from the picture's own rule.
@@ -128,55 +140,88 @@ SCENARIO(backdrop_gradient_at_800x600)
 struct TitlePixels {
     int dark;
     int bright;
+    int brightRows; // rows with any of the bright copy
 };
 
-// Counts title pixels in the top-left area of the client: the dark shadow and the bright copy.
-static TitlePixels CountTitle(const Screenshot *shot, POINT origin)
+// The title's corner of the client, for a display of dpi dots per inch: 600 x 70 at 96.
+static SIZE TitleArea(DWORD dpi)
 {
-    TitlePixels count = {0, 0};
-    for (int y = 0; y < 70; ++y) {
-        for (int x = 0; x < 600; ++x) {
+    return {MulDiv(600, dpi, 96), MulDiv(70, dpi, 96)};
+}
+
+// Counts title pixels in the top-left area of the client: the dark shadow and the bright copy.
+static TitlePixels CountTitle(const Screenshot *shot, POINT origin, SIZE area)
+{
+    TitlePixels count = {0, 0, 0};
+    for (int y = 0; y < area.cy; ++y) {
+        int bright = 0;
+        for (int x = 0; x < area.cx; ++x) {
             DWORD pixel = ScreenPixel(shot, origin.x + x, origin.y + y);
             count.dark += pixel == 0x80;
-            count.bright += pixel == 0xFF;
+            bright += pixel == 0xFF;
         }
+        count.bright += bright;
+        count.brightRows += bright > 0;
     }
     return count;
 }
 
-static bool SameArea(const Screenshot *a, const Screenshot *b, POINT origin)
+static bool SameArea(const Screenshot *a, const Screenshot *b, POINT origin, SIZE area)
 {
-    for (int y = 0; y < 70; ++y)
-        for (int x = 0; x < 600; ++x)
+    for (int y = 0; y < area.cy; ++y)
+        for (int x = 0; x < area.cx; ++x)
             if (ScreenPixel(a, origin.x + x, origin.y + y) !=
                 ScreenPixel(b, origin.x + x, origin.y + y))
                 return false;
     return true;
 }
 
-SCENARIO(backdrop_title)
+// The title is drawn once, in a font that grows with the display's dots per inch.
+static void CheckTitle(DWORD dpi)
 {
     HWND main = StartAndFindMain();
     if (!main)
         return;
     POINT origin = {0, 0};
     ClientToScreen(main, &origin);
+    SIZE area = TitleArea(dpi);
     Screenshot before = CaptureScreen();
-    TitlePixels title = CountTitle(&before, origin);
+    TitlePixels title = CountTitle(&before, origin, area);
     ok(title.dark > 200 && title.bright > 200,
        "the title's shadow (%d dark pixels) and bright copy (%d) are drawn", title.dark,
        title.bright);
+    ok(title.brightRows >= MulDiv(30, dpi, 96),
+       "at %lu dots per inch the title is %d rows tall", dpi, title.brightRows);
     // The row the title sits on is otherwise far darker than either copy.
-    ok(ScreenPixel(&before, origin.x + 590, origin.y + 30) < 0x80, "no title at the far right");
+    ok(ScreenPixel(&before, origin.x + area.cx - 10, origin.y + area.cy * 3 / 7) < 0x80,
+       "no title at the far right");
 
     RedrawWindow(main, NULL, NULL, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
     Settle(main);
     Screenshot after = CaptureScreen();
-    ok(SameArea(&before, &after, origin), "a repaint shows the title exactly as before");
+    ok(SameArea(&before, &after, origin, area), "a repaint shows the title exactly as before");
     FreeScreenshot(&before);
     FreeScreenshot(&after);
     PostMessageA(main, WM_COMMAND, ID_MAIN_CLOSE, 0);
     ExpectExitZero("the close command");
+}
+
+SCENARIO(backdrop_title)
+{
+    CheckTitle(96);
+}
+
+// Screens as large as such displays come, so the grown licence page stays below the title.
+SCENARIO(backdrop_title_120dpi_at_1280x1024)
+{
+    SetDisplayDpi(120);
+    CheckTitle(120);
+}
+
+SCENARIO(backdrop_title_144dpi_at_1600x1200)
+{
+    SetDisplayDpi(144);
+    CheckTitle(144);
 }
 
 struct ClosingCase {

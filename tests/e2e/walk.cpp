@@ -1,6 +1,7 @@
 // The unattended walk of "make run": goes through the installation as a person would
 // and photographs every screen into the folder named on the command line.
 #include "driver.h"
+#include <stdlib.h>
 
 static int g_shotNumber;
 
@@ -65,8 +66,12 @@ static void WalkProduct()
     KillSetup();
 }
 
+// QM_DPI (say 144) takes the pictures on a display of that many dots per inch.
 static void Walk()
 {
+    const char *dpi = getenv("QM_DPI");
+    if (dpi && atoi(dpi) > 0)
+        SetDisplayDpi(atoi(dpi));
     CreateDirectoryA("C:\\windows\\Start Menu", NULL);
     CreateDirectoryA("C:\\windows\\Start Menu\\Programs", NULL);
     if (!StartSetup())

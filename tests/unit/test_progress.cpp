@@ -11,7 +11,7 @@ static void TestWidth438()
 {
     static const LONG fills[] = {0, 34, 68, 101, 135, 169, 202, 236, 270, 303, 337, 371, 404, 438};
     CopyProgress progress;
-    ProgressSetup(&progress, 438, 13);
+    ProgressSetup(&progress, 438, 20, 13);
     ok(progress.stepWhole == 33 && progress.stepDigits[0] == 6 && progress.stepDigits[1] == 9 &&
            progress.stepDigits[2] == 2 && progress.stepDigits[3] == 3,
        "438 / 13 = 33.6923, got %ld.%ld%ld%ld%ld", progress.stepWhole, progress.stepDigits[0],
@@ -37,7 +37,7 @@ static void TestAnyWidth()
     for (unsigned i = 0; i < sizeof widths / sizeof widths[0]; ++i) {
         LONG width = widths[i];
         CopyProgress progress;
-        ProgressSetup(&progress, width, 13);
+        ProgressSetup(&progress, width, 20, 13);
         LONG last = 0;
         int badTexts = 0, overruns = 0, backwards = 0;
         for (int step = 0; step < 14; ++step) {
@@ -62,7 +62,7 @@ static void TestNarrowBar()
 {
     // Narrower than 13 pixels: no whole pixels per step, at most one pixel a step.
     CopyProgress progress;
-    ProgressSetup(&progress, 10, 13);
+    ProgressSetup(&progress, 10, 20, 13);
     ok(progress.stepWhole == 0, "10 / 13 has no whole part");
     LONG last = 0;
     int jumps = 0;
@@ -72,6 +72,33 @@ static void TestNarrowBar()
         last = progress.fill.right;
     }
     ok(jumps == 0 && last == 10, "one pixel at most per step, ending at %ld", last);
+}
+
+// The bar is 20 pixels tall at 96 dots per inch; a taller one keeps the fill's rows and the
+// number's top in proportion, and the fill always inside the bar.
+static void TestHeights()
+{
+    static const LONG cases[][4] = {
+        // height, fill top, fill bottom, text top
+        {20, 2, 18, 1}, {24, 2, 22, 1}, {25, 3, 23, 1}, {30, 3, 27, 2}, {40, 4, 36, 2},
+    };
+    for (unsigned i = 0; i < sizeof cases / sizeof cases[0]; ++i) {
+        CopyProgress progress;
+        ProgressSetup(&progress, 438, cases[i][0], 13);
+        ok(progress.fill.top == cases[i][1] && progress.fill.bottom == cases[i][2] &&
+               progress.textTop == cases[i][3],
+           "height %ld: expected rows %ld to %ld, text at %ld; got %ld to %ld, text at %ld",
+           cases[i][0], cases[i][1], cases[i][2], cases[i][3], progress.fill.top,
+           progress.fill.bottom, progress.textTop);
+    }
+    int outside = 0;
+    for (LONG height = 0; height <= 200; ++height) {
+        CopyProgress progress;
+        ProgressSetup(&progress, 438, height, 13);
+        outside += progress.fill.top < 0 || progress.fill.bottom > height ||
+                   progress.fill.top > progress.fill.bottom;
+    }
+    ok(outside == 0, "heights 0 to 200: the fill leaves the bar at %d of them", outside);
 }
 
 static void TestManifest()
@@ -107,6 +134,7 @@ int main()
     TestWidth438();
     TestAnyWidth();
     TestNarrowBar();
+    TestHeights();
     TestManifest();
     return check_summary();
 }
