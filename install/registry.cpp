@@ -46,11 +46,13 @@ void WriteRegistryEntries()
         MessageBoxA(g_hMainWnd, message, NULL, MB_OK);
         return;
     }
-    char uninstall[PATH_CHARS + sizeof UNINSTALLER];
-    JoinInstallDir(uninstall, sizeof uninstall, UNINSTALLER);
+    // Room for the longer of the two joined values.
+    char joined[PATH_CHARS + sizeof UNINSTALLER];
+    static_assert(sizeof UNINSTALLER >= sizeof "\\" PRODUCT_FOLDER, "the program's path fits");
+    JoinInstallDir(joined, sizeof joined, UNINSTALLER);
     if (CreateProductKey(parent, UNINSTALL_KEY, &key)) {
         SetText(key, "DisplayName", PRODUCT_FOLDER);
-        SetText(key, "UninstallString", uninstall);
+        SetText(key, "UninstallString", joined);
         SetText(key, "Scdir", g_shortcutDir);
         SetText(key, "Progdir", g_installDir);
         RegCloseKey(key);
@@ -61,9 +63,8 @@ void WriteRegistryEntries()
         ERROR_SUCCESS)
         return;
     if (CreateProductKey(parent, PRODUCT_FOLDER, &key)) {
-        char program[PATH_CHARS + sizeof "\\" PRODUCT_FOLDER];
-        JoinInstallDir(program, sizeof program, "\\" PRODUCT_FOLDER);
-        SetText(key, "", program);
+        JoinInstallDir(joined, sizeof joined, "\\" PRODUCT_FOLDER);
+        SetText(key, "", joined);
         SetText(key, "Path", g_installDir);
         RegCloseKey(key);
     }

@@ -6,7 +6,7 @@
 
 static LRESULT OnAgreementInit(HWND page, UINT, WPARAM, LPARAM)
 {
-    char licence[LICENCE_TEXT_MAX];
+    static char licence[LICENCE_TEXT_MAX]; // more than a page of stack
     g_pagePicture = LoadBitmapA(g_hInstance, "IDB_TARVEN");
     GetObjectA(g_pagePicture, sizeof g_pagePictureInfo, &g_pagePictureInfo);
     licence[0] = '\0';

@@ -66,10 +66,17 @@ void ScanDrives()
     UpdateFreeSpace(g_driveIndex);
 }
 
+// Long division of the 64-bit byte count in 16-bit steps, so that only 32-bit divisions
+// are needed (the compiler's 64-bit division is a library routine).
 DWORD FreeKilobytes(DWORD sectorsPerCluster, DWORD bytesPerSector, DWORD freeClusters)
 {
-    ULONGLONG units = (ULONGLONG)sectorsPerCluster * bytesPerSector * freeClusters / 1000;
-    return units > 0xFFFFFFFFu ? 0xFFFFFFFFu : (DWORD)units;
+    ULONGLONG bytes = (ULONGLONG)sectorsPerCluster * bytesPerSector * freeClusters;
+    DWORD high = (DWORD)(bytes >> 32), low = (DWORD)bytes;
+    if (high >= 1000)
+        return 0xFFFFFFFFu; // the quotient needs more than 32 bits
+    DWORD upper = high << 16 | low >> 16;
+    DWORD lower = (upper % 1000) << 16 | (low & 0xFFFF);
+    return (upper / 1000) << 16 | lower / 1000;
 }
 
 // A drive whose free space cannot be read counts as having none.

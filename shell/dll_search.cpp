@@ -14,14 +14,21 @@ template <typename Function> static Function Export(HMODULE module, const char *
     return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
 }
 
-HMODULE LoadSystemLibrary(const char *name, char *path)
+BOOL SystemLibraryPath(const char *name, char *path)
 {
     UINT length = GetSystemDirectoryA(path, MAX_PATH);
     if (length == 0 || length >= MAX_PATH || !AppendText(path, MAX_PATH, "\\") ||
         !AppendText(path, MAX_PATH, name)) {
         CopyText(path, MAX_PATH, name);
-        return NULL;
+        return FALSE;
     }
+    return TRUE;
+}
+
+HMODULE LoadSystemLibrary(const char *name, char *path)
+{
+    if (!SystemLibraryPath(name, path))
+        return NULL;
     // The library's own imports are then looked for in the system folder first too.
     return LoadLibraryExA(path, NULL, LOAD_WITH_ALTERED_SEARCH_PATH);
 }

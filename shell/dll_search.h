@@ -15,8 +15,10 @@
 // at start.
 void RestrictDllSearch(const char *const *preload = NULL, int count = 0);
 
-// Loads a library of the system folder by its full path. path (MAX_PATH characters)
-// receives that path, or the bare name where the system folder's path is not known.
+// The full path of a library of the system folder into path (MAX_PATH characters), or
+// the bare name, and FALSE, where the system folder's path is not known.
+BOOL SystemLibraryPath(const char *name, char *path);
+// Loads a library of the system folder by its full path, left in path as above.
 HMODULE LoadSystemLibrary(const char *name, char *path);
 
 #endif

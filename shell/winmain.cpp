@@ -4,8 +4,8 @@
 
 // LZ32 and COMCTL32 are not among the libraries Windows protects from copies beside a
 // program, so setup.exe does not import them at start: it loads them from the system
-// folder first thing, and its calls reach them through delay-load thunks that the hook
-// below points at the same files. COMCTL32 is loaded at once for its list-view class.
+// folder first thing, and its calls reach them through delay-load thunks that the helper
+// below resolves from the same files. COMCTL32 is loaded at once for its list-view class.
 static const char *const SYSTEM_LIBRARIES[] = {"comctl32.dll", "lz32.dll"};
 // What the shell (turning a path into a shell item, as opening the program group's folder
 // and setting a shortcut's target do) and COM (starting, making the shell link object)
@@ -17,23 +17,44 @@ static const char *const SHELL_LIBRARIES[] = {"userenv.dll", "setupapi.dll", "ap
 static char g_libraryPath[MAX_PATH];
 static char g_libraryFailure[MAX_PATH + 64];
 
-static FARPROC WINAPI OnDelayLoad(unsigned notification, PDelayLoadInfo info)
+static void ReportLibraryFailure()
 {
-    if (notification != dliNotePreLoadLibrary)
-        return NULL;
-    return reinterpret_cast<FARPROC>(LoadSystemLibrary(info->szDll, g_libraryPath));
+    CopyText(g_libraryFailure, sizeof g_libraryFailure, "Unable to load a system library:\n");
+    AppendText(g_libraryFailure, sizeof g_libraryFailure, g_libraryPath);
+    AppendText(g_libraryFailure, sizeof g_libraryFailure, "\nProgram will exit");
+    MessageBoxA(NULL, g_libraryFailure, "Error", MB_OK | MB_ICONERROR);
 }
-PfnDliHook __pfnDliNotifyHook2 = OnDelayLoad; // C linkage, as delayimp.h declares it
+
+// Called by a delay-load thunk on the first call of its function: loads the library from
+// the system folder, looks the function up by its name and leaves it in the thunk's slot.
+// The descriptors hold addresses relative to the image (dlltool's delay-import libraries).
+// In place of the toolchain's helper, three times the size and with unwind tables.
+extern "C" FARPROC WINAPI __delayLoadHelper2(PCImgDelayDescr library, FARPROC *slot)
+{
+    BYTE *image = (BYTE *)GetModuleHandleA(NULL);
+    const char *name = (const char *)(image + library->rvaDLLName);
+    HMODULE *module = (HMODULE *)(image + library->rvaHmod);
+    if (!*module)
+        *module = LoadSystemLibrary(name, g_libraryPath);
+    const IMAGE_THUNK_DATA *names = (const IMAGE_THUNK_DATA *)(image + library->rvaINT);
+    const IMAGE_THUNK_DATA *entry = names + (slot - (FARPROC *)(image + library->rvaIAT));
+    const IMAGE_IMPORT_BY_NAME *function =
+        (const IMAGE_IMPORT_BY_NAME *)(image + entry->u1.AddressOfData);
+    FARPROC address = *module ? GetProcAddress(*module, (const char *)function->Name) : NULL;
+    if (!address) {
+        SystemLibraryPath(name, g_libraryPath);
+        ReportLibraryFailure();
+        ExitProcess(0);
+    }
+    *slot = address;
+    return address;
+}
 
 static BOOL LoadSystemLibraries()
 {
     for (const char *name : SYSTEM_LIBRARIES) {
         if (!LoadSystemLibrary(name, g_libraryPath)) {
-            CopyText(g_libraryFailure, sizeof g_libraryFailure,
-                     "Unable to load a system library:\n");
-            AppendText(g_libraryFailure, sizeof g_libraryFailure, g_libraryPath);
-            AppendText(g_libraryFailure, sizeof g_libraryFailure, "\nProgram will exit");
-            MessageBoxA(NULL, g_libraryFailure, "Error", MB_OK | MB_ICONERROR);
+            ReportLibraryFailure();
             return FALSE;
         }
     }
@@ -78,4 +99,11 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
         }
     }
     return (int)message.wParam;
+}
+
+// setup.exe takes no arguments and needs nothing of the C runtime's start-up, whose
+// prebuilt code is not fit for the i486 that Windows 98 runs on.
+extern "C" void SetupEntry()
+{
+    ExitProcess(WinMain(GetModuleHandleA(NULL), NULL, (char *)"", SW_SHOWDEFAULT));
 }

@@ -21,6 +21,15 @@ void DescribeError(DWORD error, char *text, int size)
         text[0] = '\0';
 }
 
+BOOL SameBytes(const void *a, const void *b, DWORD size)
+{
+    const BYTE *left = (const BYTE *)a, *right = (const BYTE *)b;
+    for (DWORD i = 0; i < size; ++i)
+        if (left[i] != right[i])
+            return FALSE;
+    return TRUE;
+}
+
 DWORD ReadWholeFile(const char *path, FileBytes *file)
 {
     file->data = NULL;

@@ -20,6 +20,9 @@ DWORD ReadWholeFile(const char *path, FileBytes *file);
 DWORD ReadOpenFile(HANDLE handle, FileBytes *file);
 void FreeFileBytes(FileBytes *file);
 
+// Whether SIZE bytes at A and B are the same (the programs link no C runtime).
+BOOL SameBytes(const void *a, const void *b, DWORD size);
+
 // An export fetched with GetProcAddress, as the function type it has.
 template <typename Function> Function ExportAs(FARPROC function)
 {

@@ -11,7 +11,6 @@
 #include "fastio.h"
 #include "netxfer.h"
 #include "oldarc.h"
-#include <string.h>
 
 #define HEADLINE_CHARS 128
 
@@ -76,7 +75,7 @@ static BOOL ProbeBundle(FARPROC function, const ProbeInput *, char *note, int no
     int result = ExportAs<decltype(&Bundle32Pack)>(function)(items, 2, packed, sizeof packed,
                                                               &written);
     if (result != BUNDLE32_OK || written != sizeof expected ||
-        memcmp(packed, expected, sizeof expected) != 0)
+        !SameBytes(packed, expected, sizeof expected))
         return Damaged(note, noteSize, "Bundle32Pack gave %d and %lu bytes", result, written);
     return Found(note, noteSize, "Bundle32Pack packs two documents");
 }

@@ -3,7 +3,6 @@
 // can go too: the copy waits for this process to end, removes everything, marks itself
 // for removal at the next restart and reports.
 #include <windows.h>
-#include <string.h>
 #include "api.h"
 #include "dll_search.h"
 #include "removal.h"
@@ -80,7 +79,7 @@ static BOOL HoldsOwnBytes(HANDLE pin, const FileBytes *own)
     FileBytes held;
     if (ReadOpenFile(pin, &held) != 0)
         return FALSE;
-    BOOL same = held.size == own->size && memcmp(held.data, own->data, own->size) == 0;
+    BOOL same = held.size == own->size && SameBytes(held.data, own->data, own->size);
     FreeFileBytes(&held);
     return same;
 }

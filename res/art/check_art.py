@@ -66,6 +66,34 @@ def pixel(data, at, width, height, bpp, x, y):
     return (byte >> (8 - bpp * (x % per_byte + 1))) & ((1 << bpp) - 1)
 
 
+def rle8_rows(data, at, width, height):
+    """The rows of BI_RLE8 pixels from `at` to the end of data, top row first;
+    None unless every row is filled exactly and ended by its end-of-line
+    escape, the last followed by the end of the bitmap (no deltas)."""
+    rows, row = [], bytearray()
+    while at + 2 <= len(data):
+        count, value = data[at], data[at + 1]
+        at += 2
+        if count:
+            row += bytes((value,)) * count
+        elif value == 0:
+            if len(row) != width:
+                return None
+            rows.append(row)
+            row = bytearray()
+        elif value == 1:
+            ended = not row and len(rows) == height and at == len(data)
+            return rows[::-1] if ended else None
+        elif value == 2 or at + value > len(data):
+            return None
+        else:
+            row += data[at:at + value]
+            at += value + (value & 1)
+        if len(row) > width:
+            return None
+    return None
+
+
 def check_picture(rep, path, width, height):
     data = open(path, 'rb').read()
     name = os.path.basename(path)
@@ -81,8 +109,8 @@ def check_picture(rep, path, width, height):
     rep.check((h['width'], h['height']) == (width, height),
               '%s: %dx%d, bottom-up (want %dx%d)'
               % (name, h['width'], h['height'], width, height))
-    rep.check(h['planes'] == 1 and h['bpp'] == 8 and h['compression'] == 0,
-              '%s: 1 plane, 8 bits per pixel, BI_RGB (got %d, %d, %d)'
+    rep.check(h['planes'] == 1 and h['bpp'] == 8 and h['compression'] == 1,
+              '%s: 1 plane, 8 bits per pixel, BI_RLE8 (got %d, %d, %d)'
               % (name, h['planes'], h['bpp'], h['compression']))
     colours = h['colours'] or 256
     rep.check(colours == 256, '%s: 256-colour palette (got %d)'
@@ -90,15 +118,17 @@ def check_picture(rep, path, width, height):
     want_offset = 14 + 40 + 4 * colours
     rep.check(offset == want_offset, '%s: pixels at offset %d (want %d)'
               % (name, offset, want_offset))
-    pixels = stride(width, 8) * height
-    if not rep.check(len(data) == want_offset + pixels and h['image_bytes']
-                     in (0, pixels), '%s: %d bytes of pixels'
-                     % (name, len(data) - want_offset)):
+    rep.check(h['image_bytes'] == len(data) - offset,
+              '%s: header gives %d bytes of coded pixels, the file has %d'
+              % (name, h['image_bytes'], len(data) - offset))
+    rows = rle8_rows(data, offset, width, height)
+    if not rep.check(rows is not None, '%s: every row coded to its end, then '
+                     'the end of the bitmap' % name):
         return
     pal = palette(data, 14 + 40, colours)
 
     def colour(x, y):
-        return pal[pixel(data, offset, width, height, 8, x, y)]
+        return pal[rows[y][x]]
 
     band = {colour(x, y) for y in BAND_ROWS for x in BAND_COLS}
     worst = max(band, key=lambda c: (max(c[0], c[1]), c[2]))

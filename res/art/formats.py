@@ -1,13 +1,15 @@
 """Byte-exact writers for palette BMP files and ICO files."""
 import struct
 
-BI_RGB = 0
+BI_RGB, BI_RLE8 = 0, 1
 PIXELS_PER_METRE = 3780  # 96 dots per inch
+# A run this long ends a stretch of absolute pixels: shorter ones cost less inside it.
+RLE_RUN_BREAKS = 4
 
 
-def _info_header(width, height, bpp, image_bytes, colours):
+def _info_header(width, height, bpp, image_bytes, colours, compression=BI_RGB):
     """A BITMAPINFOHEADER."""
-    return struct.pack('<IiiHHIIiiII', 40, width, height, 1, bpp, BI_RGB,
+    return struct.pack('<IiiHHIIiiII', 40, width, height, 1, bpp, compression,
                        image_bytes, PIXELS_PER_METRE, PIXELS_PER_METRE,
                        colours, 0)
 
@@ -31,14 +33,48 @@ def _rows(width, height, bpp, value_at):
     return bytes(out)
 
 
+def _absolute(out, pixels):
+    """Pixels with no runs worth coding: blocks of 3 to 255 in absolute mode
+    (padded to a whole word), the odd one or two as runs of their own."""
+    while pixels:
+        block, pixels = pixels[:255], pixels[255:]
+        if len(block) >= 3:
+            out += bytes((0, len(block))) + block + b'\0' * (len(block) & 1)
+        else:
+            for index in block:
+                out += bytes((1, index))
+
+
+def _rle8_row(out, row):
+    """One row in BI_RLE8, ended by an end-of-line escape."""
+    x, pending = 0, bytearray()
+    while x < len(row):
+        run = 1
+        while x + run < len(row) and row[x + run] == row[x] and run < 255:
+            run += 1
+        if run >= RLE_RUN_BREAKS or (run >= 2 and not pending):
+            _absolute(out, pending)
+            pending = bytearray()
+            out += bytes((run, row[x]))
+        else:
+            pending += row[x:x + run]
+        x += run
+    _absolute(out, pending)
+    out += b'\0\0'
+
+
 def bmp8(width, height, palette, indices):
-    """An 8-bit, 256-colour, bottom-up BI_RGB .bmp file."""
+    """An 8-bit, 256-colour, bottom-up, run-length encoded (BI_RLE8) .bmp
+    file."""
     if len(palette) != 256 or len(indices) != width * height:
         raise ValueError('bmp8 needs 256 colours and one index per pixel')
-    pixels = _rows(width, height, 8, lambda x, y: indices[y * width + x])
+    pixels = bytearray()
+    for y in range(height - 1, -1, -1):
+        _rle8_row(pixels, bytes(indices[y * width:(y + 1) * width]))
+    pixels += b'\0\1'  # end of bitmap
     offset = 14 + 40 + 256 * 4
     return (struct.pack('<2sIHHI', b'BM', offset + len(pixels), 0, 0, offset)
-            + _info_header(width, height, 8, len(pixels), 256)
+            + _info_header(width, height, 8, len(pixels), 256, BI_RLE8)
             + _palette(palette) + pixels)
 
 

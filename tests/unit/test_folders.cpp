@@ -88,6 +88,11 @@ static void TestFreeSpace()
 {
     ok(FreeKilobytes(8, 512, 2000000) == 8192000, "8 GB free: %lu",
        FreeKilobytes(8, 512, 2000000));
+    ok(FreeKilobytes(64, 512, 123456789) == 4045432061u, "2 TB free: %lu",
+       FreeKilobytes(64, 512, 123456789));
+    ok(FreeKilobytes(1, 1000, 0xFFFFFFFFu) == 0xFFFFFFFFu, "the largest that fits: %lu",
+       FreeKilobytes(1, 1000, 0xFFFFFFFFu));
+    ok(FreeKilobytes(2, 1000, 0x80000000u) == 0xFFFFFFFFu, "the first beyond is clamped");
     ok(FreeKilobytes(128, 4096, 0xFFFFFFFFu) == 0xFFFFFFFFu, "beyond 32 bits is clamped");
     ok(FreeKilobytes(1, 1000, 5473) == REQUIRED_KB, "exactly the requirement");
     ok(FreeKilobytes(1, 1000, 5473) - 1 < REQUIRED_KB && FreeKilobytes(1, 999, 5479) == 5473,
