@@ -11,4 +11,14 @@
 // make, to the system folder, where the system can. Called first thing at start.
 void RestrictDllSearch();
 
+// Loads a library of the system folder by its full path, which is left in path (MAX_PATH
+// characters) for a message.
+HMODULE LoadSystemLibrary(const char *name, char *path);
+
+// An export fetched with GetProcAddress, as the function type it has; NULL stays NULL.
+template <typename Function> Function ExportAs(FARPROC function)
+{
+    return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(function));
+}
+
 #endif

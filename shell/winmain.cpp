@@ -10,28 +10,18 @@ static const char *const SYSTEM_LIBRARIES[] = {"comctl32.dll", "lz32.dll"};
 static char g_libraryPath[MAX_PATH];
 static char g_libraryFailure[MAX_PATH + 64];
 
-// Loads a library of the system folder by its full path, left in g_libraryPath.
-static HMODULE LoadSystemLibrary(const char *name)
-{
-    UINT length = GetSystemDirectoryA(g_libraryPath, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH || !AppendText(g_libraryPath, MAX_PATH, "\\") ||
-        !AppendText(g_libraryPath, MAX_PATH, name))
-        return NULL;
-    return LoadLibraryA(g_libraryPath);
-}
-
 static FARPROC WINAPI OnDelayLoad(unsigned notification, PDelayLoadInfo info)
 {
     if (notification != dliNotePreLoadLibrary)
         return NULL;
-    return reinterpret_cast<FARPROC>(LoadSystemLibrary(info->szDll));
+    return reinterpret_cast<FARPROC>(LoadSystemLibrary(info->szDll, g_libraryPath));
 }
 PfnDliHook __pfnDliNotifyHook2 = OnDelayLoad; // C linkage, as delayimp.h declares it
 
 static BOOL LoadSystemLibraries()
 {
     for (const char *name : SYSTEM_LIBRARIES) {
-        if (!LoadSystemLibrary(name)) {
+        if (!LoadSystemLibrary(name, g_libraryPath)) {
             CopyText(g_libraryFailure, sizeof g_libraryFailure,
                      "Unable to load a system library:\n");
             AppendText(g_libraryFailure, sizeof g_libraryFailure, g_libraryPath);

@@ -3,6 +3,7 @@
 #define QUILLMERE_API_H
 
 #include <windows.h>
+#include "dll_search.h" // ExportAs
 
 // "error N: <the system's description>", cut to fit; the number alone when the system
 // has no description.
@@ -19,11 +20,5 @@ DWORD ReadWholeFile(const char *path, FileBytes *file);
 // The same through a handle open for reading, from its start.
 DWORD ReadOpenFile(HANDLE handle, FileBytes *file);
 void FreeFileBytes(FileBytes *file);
-
-// An export fetched with GetProcAddress, as the function type it has.
-template <typename Function> Function ExportAs(FARPROC function)
-{
-    return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(function));
-}
 
 #endif
