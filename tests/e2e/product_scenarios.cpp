@@ -3,6 +3,7 @@
 // minute or more here, so each scenario installs once and groups its checks around few
 // runs.
 #include "driver.h"
+#include <shlobj.h>
 #include <algorithm>
 
 // An emulated 32-bit program takes one or two minutes to show anything.
@@ -128,6 +129,15 @@ static void CheckWindow()
     KillSetup();
 }
 
+// Where /selftest leaves its report: Quillmere's folder in the user's local application
+// data, which the user can write.
+static std::string SelftestLog()
+{
+    char folder[MAX_PATH] = "";
+    SHGetFolderPathA(NULL, CSIDL_LOCAL_APPDATA, NULL, SHGFP_TYPE_CURRENT, folder);
+    return std::string(folder) + "\\Quillmere\\selftest.log";
+}
+
 // Sound, /selftest ends with 0; with files cut, emptied of a word and deleted it ends
 // with 1 and names each of them; the window shows the same.
 SCENARIO(product_selftest)
@@ -135,10 +145,11 @@ SCENARIO(product_selftest)
     WaitAtLeast(PRODUCT_WAIT_MS);
     if (!Install())
         return;
-    const std::string log = INSTALL_DIR "\\selftest.log";
+    const std::string log = SelftestLog();
     DWORD code = RunToEnd(INSTALL_DIR "\\quillmere.exe", "/selftest");
     ok(code == 0, "a sound installation passes, exit code %lu", code);
     CheckSurvey(FileContents(log.c_str()), false);
+    ok(!FileExists(INSTALL_DIR "\\selftest.log"), "nothing is written in the programs folder");
 
     for (const Damage &damage : DAMAGES)
         damage.make(std::string(INSTALL_DIR) + damage.destination);
