@@ -32,9 +32,9 @@ static OFSTRUCT g_destinationRecord;
 // closing the handles deletes the file, then the folder; Windows 9x can neither open a
 // folder nor delete on close, so there both go by name.
 static BOOL g_rowFolderMade;
-static HANDLE g_rowFolderHandle = INVALID_HANDLE_VALUE;
-static HANDLE g_temporaryFile = INVALID_HANDLE_VALUE;
-static INT g_lzSource = -1; // the LZ library's handle over g_temporaryFile
+static HANDLE g_rowFolderHandle;
+static HANDLE g_temporaryFile;
+static INT g_lzSource; // the LZ library's handle over g_temporaryFile
 
 static void ReportCopyFailure()
 {
@@ -207,9 +207,16 @@ static void ReleaseRow()
         CloseHandle(g_rowFolderHandle);
     else if (g_rowFolderMade)
         RemoveDirectoryA(g_rowFolder);
-    g_lzSource = -1;
-    g_temporaryFile = g_rowFolderHandle = INVALID_HANDLE_VALUE;
+}
+
+// A row starts with nothing made and nothing held.
+static void StartRow()
+{
+    g_sourcePath[0] = '\0';
+    g_destinationPath[0] = '\0';
     g_rowFolderMade = FALSE;
+    g_rowFolderHandle = g_temporaryFile = INVALID_HANDLE_VALUE;
+    g_lzSource = -1;
 }
 
 void ExpandNextPayload()
@@ -232,8 +239,7 @@ void ExpandNextPayload()
     SetDlgItemTextA(g_hCopyPage, IDC_COPY_STATUS, g_statusText);
     ProgressStep();
 
-    g_sourcePath[0] = '\0';
-    g_destinationPath[0] = '\0';
+    StartRow();
     DWORD tempLength = GetTempPathA(PATH_CHARS, g_tempDir);
     BOOL expanded = tempLength > 0 && tempLength < PATH_CHARS && MakeRowFolder(row) &&
                     WriteTemporaryFile(row) && ExpandTemporaryFile(row);

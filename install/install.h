@@ -51,7 +51,9 @@ HRESULT CreateShortcut(const char *target, const char *linkFile, const char *des
 // The key below which the uninstall entry goes, chosen by the GetVersion value.
 const char *VersionKeyPath(DWORD version);
 // The uninstall entry and the application path; a version key that cannot be opened is
-// reported in a message box owned by the main window.
+// reported in a message box owned by the main window. The entry below the "Windows" key,
+// which the system's list of installed programs reads, is written on every system, with
+// what the list shows; the NT family also gets the entry below its own version key.
 void WriteRegistryEntries();
 
 #endif

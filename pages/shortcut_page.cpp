@@ -1,7 +1,9 @@
 #include "pages.h"
 #include "../paint/paint.h"
 #include "../install/install.h"
+#include "../shell/system_folder.h"
 #include <shellapi.h>
+#include <shlobj.h>
 
 char g_shortcutDir[PATH_CHARS];
 DWORD g_winVersion;
@@ -37,12 +39,6 @@ static void ShowProgramGroup(HWND page)
 {
     ProgramGroupFolder(g_pathBuffer, PATH_CHARS, g_shortcutDir);
     SetDlgItemTextA(page, IDC_PATH, g_pathBuffer);
-}
-
-static BOOL IsFolder(const char *path)
-{
-    DWORD attributes = GetFileAttributesA(path);
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 static BOOL JoinPath(char *buffer, const char *folder, const char *name)
@@ -87,11 +83,21 @@ static void OnShortcutFinish(HWND page)
     ArmStep(ID_STEP_DONE, 100);
 }
 
+// Windows since Vista keeps the Start menu outside the Windows directory: where that has
+// no Programs folder, the system's own all-users one serves.
+static void ChooseStartMenuFolder()
+{
+    GetWindowsDirectoryA(g_shortcutDir, PATH_CHARS);
+    AppendText(g_shortcutDir, PATH_CHARS, START_MENU_PROGRAMS);
+    char programs[MAX_PATH];
+    if (!IsFolder(g_shortcutDir) && SystemFolder(CSIDL_COMMON_PROGRAMS, programs))
+        CopyText(g_shortcutDir, PATH_CHARS, programs);
+}
+
 static LRESULT OnShortcutInit(HWND page, UINT, WPARAM, LPARAM)
 {
     g_winVersion = GetVersion();
-    GetWindowsDirectoryA(g_shortcutDir, PATH_CHARS);
-    AppendText(g_shortcutDir, PATH_CHARS, START_MENU_PROGRAMS);
+    ChooseStartMenuFolder();
     ShowProgramGroup(page);
     return 1;
 }

@@ -9,11 +9,6 @@ typedef BOOL(WINAPI *SetSearchPathModeFunction)(DWORD);
 // compositor's on Windows 7 without its update.
 static const char *const THEMING_LIBRARIES[] = {"uxtheme.dll", "dwmapi.dll"};
 
-template <typename Function> static Function Export(HMODULE module, const char *name)
-{
-    return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
-}
-
 BOOL SystemLibraryPath(const char *name, char *path)
 {
     UINT length = GetSystemDirectoryA(path, MAX_PATH);
@@ -49,19 +44,20 @@ void RestrictDllSearch(const char *const *preload, int count)
 {
     HMODULE kernel = GetModuleHandleA("kernel32.dll");
     SetSearchPathModeFunction setSearchPathMode =
-        Export<SetSearchPathModeFunction>(kernel, "SetSearchPathMode");
+        ExportAs<SetSearchPathModeFunction>(GetProcAddress(kernel, "SetSearchPathMode"));
     if (setSearchPathMode)
         setSearchPathMode(BASE_SEARCH_PATH_ENABLE_SAFE_SEARCHMODE | BASE_SEARCH_PATH_PERMANENT);
     // Takes the current folder out of the search where the restriction below is missing.
     SetDllDirectoryFunction setDllDirectory =
-        Export<SetDllDirectoryFunction>(kernel, "SetDllDirectoryA");
+        ExportAs<SetDllDirectoryFunction>(GetProcAddress(kernel, "SetDllDirectoryA"));
     if (setDllDirectory)
         setDllDirectory("");
     // On Vista (6.0) the shell link object cannot be made once the search is restricted.
     SetDefaultDllDirectoriesFunction setDefaultDirectories =
         LOWORD(GetVersion()) == 0x0006
             ? NULL
-            : Export<SetDefaultDllDirectoriesFunction>(kernel, "SetDefaultDllDirectories");
+            : ExportAs<SetDefaultDllDirectoriesFunction>(
+                  GetProcAddress(kernel, "SetDefaultDllDirectories"));
     if (setDefaultDirectories && setDefaultDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32))
         return;
     Preload(THEMING_LIBRARIES, sizeof THEMING_LIBRARIES / sizeof THEMING_LIBRARIES[0]);

@@ -21,4 +21,10 @@ BOOL SystemLibraryPath(const char *name, char *path);
 // Loads a library of the system folder by its full path, left in path as above.
 HMODULE LoadSystemLibrary(const char *name, char *path);
 
+// An export fetched with GetProcAddress, as the function type it has; NULL stays NULL.
+template <typename Function> Function ExportAs(FARPROC function)
+{
+    return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(function));
+}
+
 #endif

@@ -3,6 +3,7 @@
 #define QUILLMERE_API_H
 
 #include <windows.h>
+#include "dll_search.h" // ExportAs
 
 // "error N: <the system's description>", cut to fit; the number alone when the system
 // has no description.
@@ -22,11 +23,5 @@ void FreeFileBytes(FileBytes *file);
 
 // Whether SIZE bytes at A and B are the same (the programs link no C runtime).
 BOOL SameBytes(const void *a, const void *b, DWORD size);
-
-// An export fetched with GetProcAddress, as the function type it has.
-template <typename Function> Function ExportAs(FARPROC function)
-{
-    return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(function));
-}
 
 #endif

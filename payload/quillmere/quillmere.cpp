@@ -5,8 +5,11 @@
 #include "checks.h"
 #include "api.h"
 #include "dll_search.h"
+#include "manifest.h"
 #include "survey.h"
+#include "system_folder.h"
 #include "text.h"
+#include <shlobj.h>
 
 #define CLASS_NAME "QuillmereMain"
 #define TITLE "Quillmere"
@@ -83,11 +86,25 @@ static void PrintToConsole(const char *text)
     WriteFile(out, text, lstrlenA(text), &written, NULL);
 }
 
-static DWORD WriteLog(const char *text)
+// The report goes where the user who runs the program can write, which on Windows since
+// Vista the programs folder is not: Quillmere's folder in the user's local application
+// data. Windows 98 may name no such folder; it has no folders a user cannot write, and the
+// report goes beside the program.
+static void FindLogPath(char *path, int size)
 {
-    char path[MAX_PATH + sizeof SELFTEST_LOG];
-    CopyText(path, sizeof path, g_folder);
-    AppendText(path, sizeof path, SELFTEST_LOG);
+    char folder[MAX_PATH];
+    if (SystemFolder(CSIDL_LOCAL_APPDATA, folder)) {
+        CopyText(path, size, folder);
+        AppendText(path, size, "\\" PRODUCT_FOLDER);
+        CreateDirectoryA(path, NULL);
+    } else {
+        CopyText(path, size, g_folder);
+    }
+    AppendText(path, size, SELFTEST_LOG);
+}
+
+static DWORD WriteLog(const char *path, const char *text)
+{
     HANDLE file = CreateFileA(path, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
                               NULL);
     if (file == INVALID_HANDLE_VALUE)
@@ -104,11 +121,14 @@ static int RunSelfTest()
 {
     SurveyInstallation(g_folder, &g_survey);
     PrintToConsole(g_survey.report);
-    DWORD error = WriteLog(g_survey.report);
+    char path[2 * MAX_PATH];
+    FindLogPath(path, sizeof path);
+    DWORD error = WriteLog(path, g_survey.report);
     if (error) {
         char message[NOTE_CHARS + 64];
         DescribeError(error, message, sizeof message);
-        PrintToConsole("selftest.log could not be written: ");
+        PrintToConsole(path);
+        PrintToConsole(" could not be written: ");
         PrintToConsole(message);
         PrintToConsole("\r\n");
     }

@@ -57,20 +57,78 @@ bool StartSetup(const char *currentDir)
     return StartProgram(g_setupPath, "", currentDir);
 }
 
-// The child is found by its parent's id, which stays recorded after the parent ends.
-bool FollowChildProcess(DWORD ms)
+std::string ProgramOutput(const std::string &path, const std::string &arguments)
 {
-    DWORD parent = g_setup.dwProcessId, child = 0, start = GetTickCount();
+    const char *const outputFile = "C:\\program-output.txt";
+    SECURITY_ATTRIBUTES inherited = {sizeof inherited, NULL, TRUE};
+    HANDLE output = CreateFileA(outputFile, GENERIC_WRITE, FILE_SHARE_READ, &inherited,
+                                CREATE_ALWAYS, 0, NULL);
+    STARTUPINFOA startup;
+    ZeroMemory(&startup, sizeof startup);
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdOutput = startup.hStdError = output;
+    PROCESS_INFORMATION process;
+    std::string command = "\"" + path + "\" " + arguments;
+    bool ran = output != INVALID_HANDLE_VALUE &&
+               CreateProcessA(path.c_str(), &command[0], NULL, NULL, TRUE, 0, NULL, "C:\\",
+                              &startup, &process);
+    DWORD error = GetLastError();
+    if (output != INVALID_HANDLE_VALUE)
+        CloseHandle(output);
+    ok(ran, "%s %s runs (error %lu)", path.c_str(), arguments.c_str(), error);
+    if (!ran)
+        return "";
+    ok(WaitForSingleObject(process.hProcess, WAIT_MS) == WAIT_OBJECT_0, "%s %s ends",
+       path.c_str(), arguments.c_str());
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    std::string text = FileContents(outputFile);
+    DeleteFileA(outputFile);
+    return text;
+}
+
+std::string SystemProgram(const char *name)
+{
+    char folder[MAX_PATH] = "";
+    GetSystemDirectoryA(folder, MAX_PATH);
+    return std::string(folder) + "\\" + name;
+}
+
+// Whether the process descends from ancestor, through a few generations of the snapshot.
+static bool Descends(const std::vector<PROCESSENTRY32> &processes, DWORD pid, DWORD ancestor)
+{
+    for (int generation = 0; generation < 8 && pid; ++generation) {
+        DWORD parent = 0;
+        for (const PROCESSENTRY32 &process : processes)
+            parent = process.th32ProcessID == pid ? process.th32ParentProcessID : parent;
+        if (parent == ancestor)
+            return true;
+        pid = parent;
+    }
+    return false;
+}
+
+// Parents are found by their ids, which stay recorded after the parents end.
+bool FollowChildProcess(const char *fileName, DWORD ms)
+{
+    DWORD child = 0, start = GetTickCount();
     while (!child && GetTickCount() - start < ms) {
+        std::vector<PROCESSENTRY32> processes;
         HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
         PROCESSENTRY32 entry;
         entry.dwSize = sizeof entry;
-        for (BOOL more = Process32First(snapshot, &entry); more && !child;
-             more = Process32Next(snapshot, &entry)) {
-            if (entry.th32ParentProcessID == parent)
-                child = entry.th32ProcessID;
-        }
+        for (BOOL more = Process32First(snapshot, &entry); more;
+             more = Process32Next(snapshot, &entry))
+            processes.push_back(entry);
         CloseHandle(snapshot);
+        for (const PROCESSENTRY32 &process : processes) {
+            if ((!fileName || lstrcmpiA(process.szExeFile, fileName) == 0) &&
+                Descends(processes, process.th32ProcessID, g_setup.dwProcessId)) {
+                child = process.th32ProcessID;
+                break;
+            }
+        }
         if (!child)
             Sleep(100);
     }
@@ -978,6 +1036,17 @@ void InstallToFinish(void (*onCopyPage)(HWND copyPage), void (*onDirPage)(HWND d
     PressButton(page, IDOK);
 }
 
+HWND StartToShortcutPage()
+{
+    if (!StartSetup())
+        return NULL;
+    AcceptLicence();
+    NextOnDirPage();
+    HWND page = WaitDialogWithControl(IDOK, "Finnish");
+    ok(page != NULL, "the shortcut page appears");
+    return page;
+}
+
 void CheckFolderOpened()
 {
     DWORD start = GetTickCount();
@@ -1045,16 +1114,72 @@ void CheckShortcuts(const char *folder, const char *installDir)
     }
 }
 
-void CheckRegistry(const char *uninstallKey)
+// A REG_DWORD value under HKEY_LOCAL_MACHINE, or 0xFFFFFFFF.
+static DWORD MachineNumber(const char *key, const char *name)
 {
-    ok(MachineString(uninstallKey, "DisplayName") == "Quillmere", "DisplayName under %s",
-       uninstallKey);
-    ok(MachineString(uninstallKey, "UninstallString") == INSTALL_DIR "\\removequill.exe",
-       "UninstallString: %s", MachineString(uninstallKey, "UninstallString").c_str());
-    ok(MachineString(uninstallKey, "Scdir") == PROGRAM_GROUP, "Scdir: %s",
-       MachineString(uninstallKey, "Scdir").c_str());
-    ok(MachineString(uninstallKey, "Progdir") == INSTALL_DIR, "Progdir: %s",
-       MachineString(uninstallKey, "Progdir").c_str());
+    DWORD value = 0, size = sizeof value, type = 0;
+    HKEY opened;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, key, 0, KEY_READ, &opened) != ERROR_SUCCESS)
+        return 0xFFFFFFFF;
+    LONG result = RegQueryValueExA(opened, name, NULL, &type, (BYTE *)&value, &size);
+    RegCloseKey(opened);
+    return result == ERROR_SUCCESS && type == REG_DWORD ? value : 0xFFFFFFFF;
+}
+
+// The product version in the version resource of the program under test.
+static std::string ProductVersion()
+{
+    DWORD ignored = 0, size = GetFileVersionInfoSizeA(g_setupPath.c_str(), &ignored);
+    std::vector<char> data(size + 1);
+    char *text = NULL;
+    UINT length = 0;
+    if (!size || !GetFileVersionInfoA(g_setupPath.c_str(), 0, size, &data[0]) ||
+        !VerQueryValueA(&data[0], "\\StringFileInfo\\040904B0\\ProductVersion",
+                        (void **)&text, &length))
+        return "<none>";
+    return text;
+}
+
+// The fourteen files the installation must leave, in KB rounded up.
+static DWORD PayloadKilobytes()
+{
+    DWORD bytes = 0;
+    for (int row = 0; row < PAYLOAD_ROWS; ++row)
+        bytes += (DWORD)FileContents((g_extraArgument + g_rows[row].destination).c_str()).size();
+    return (bytes + 1023) / 1024;
+}
+
+static void CheckEntry(const char *key, const char *command, const char *group)
+{
+    ok(MachineString(key, "DisplayName") == "Quillmere", "DisplayName under %s", key);
+    ok(MachineString(key, "UninstallString") == command, "UninstallString under %s: %s", key,
+       MachineString(key, "UninstallString").c_str());
+    ok(MachineString(key, "Scdir") == group, "Scdir under %s: %s", key,
+       MachineString(key, "Scdir").c_str());
+    ok(MachineString(key, "Progdir") == INSTALL_DIR, "Progdir under %s: %s", key,
+       MachineString(key, "Progdir").c_str());
+}
+
+void CheckRegistry(bool windowsNT, const char *group)
+{
+    if (windowsNT)
+        CheckEntry(NT_UNINSTALL, INSTALL_DIR "\\removequill.exe", group);
+    else
+        ok(!MachineKeyExists(NT_UNINSTALL), "nothing under the NT key's uninstall list");
+    CheckEntry(WIN_UNINSTALL, "\"" INSTALL_DIR "\\removequill.exe\"", group);
+    ok(MachineString(WIN_UNINSTALL, "DisplayIcon") == INSTALL_DIR "\\quillmere.exe",
+       "DisplayIcon: %s", MachineString(WIN_UNINSTALL, "DisplayIcon").c_str());
+    ok(MachineString(WIN_UNINSTALL, "DisplayVersion") == ProductVersion(),
+       "DisplayVersion: %s, the version resource says %s",
+       MachineString(WIN_UNINSTALL, "DisplayVersion").c_str(), ProductVersion().c_str());
+    ok(MachineString(WIN_UNINSTALL, "InstallLocation") == INSTALL_DIR, "InstallLocation: %s",
+       MachineString(WIN_UNINSTALL, "InstallLocation").c_str());
+    ok(MachineNumber(WIN_UNINSTALL, "EstimatedSize") == PayloadKilobytes(),
+       "EstimatedSize: %lu KB, the payload takes %lu KB",
+       MachineNumber(WIN_UNINSTALL, "EstimatedSize"), PayloadKilobytes());
+    DWORD noModify = MachineNumber(WIN_UNINSTALL, "NoModify");
+    DWORD noRepair = MachineNumber(WIN_UNINSTALL, "NoRepair");
+    ok(noModify == 1 && noRepair == 1, "NoModify %lu, NoRepair %lu", noModify, noRepair);
     ok(MachineString(APP_PATH, "") == INSTALL_DIR "\\Quillmere", "App Paths default: %s",
        MachineString(APP_PATH, "").c_str());
     ok(MachineString(APP_PATH, "Path") == INSTALL_DIR, "App Paths Path: %s",

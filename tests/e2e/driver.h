@@ -32,8 +32,14 @@ extern std::string g_extraArgument;
 bool StartSetup(const char *currentDir = "C:\\");
 // Any program.
 bool StartProgram(const std::string &path, const std::string &arguments, const char *currentDir);
-// A child the program under test started becomes the program under test.
-bool FollowChildProcess(DWORD ms = WAIT_MS);
+// Runs a program with its standard output and error in a file and waits for its end; what
+// it wrote. The program under test stays as it was.
+std::string ProgramOutput(const std::string &path, const std::string &arguments);
+// A program of the system folder, as this driver sees it.
+std::string SystemProgram(const char *name);
+// A process the program under test started, itself or through the programs it started,
+// becomes the program under test: the first found, or the first whose file is fileName.
+bool FollowChildProcess(const char *fileName = NULL, DWORD ms = WAIT_MS);
 std::string ProgramImagePath();
 // Raises every later wait to at least ms.
 void WaitAtLeast(DWORD ms);
@@ -161,6 +167,9 @@ void SetDisplayDpi(DWORD dpi);
 #define START_MENU "C:\\windows\\Start Menu"
 #define PROGRAMS START_MENU "\\Programs"
 #define PROGRAM_GROUP PROGRAMS "\\Quillmere"
+// The all-users Programs folder of Windows since Vista, as Wine names it.
+#define SYSTEM_PROGRAMS "C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs"
+#define SYSTEM_GROUP SYSTEM_PROGRAMS "\\Quillmere"
 #define NT_UNINSTALL "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Uninstall\\Quillmere"
 #define WIN_UNINSTALL "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Quillmere"
 #define APP_PATH "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Quillmere"
@@ -180,10 +189,12 @@ void AcceptLicence();
 // onDirPage (may be NULL) works on the directory page before "Next".
 HWND NextOnDirPage(void (*onDirPage)(HWND dirPage) = NULL);
 HWND WaitCopyPage();
-// Licence, directory, copy and the shortcut page's "Finnish"; onCopyPage (may be NULL)
-// watches the copy page.
+// Licence, directory, copy and the shortcut page's "Finnish" with the program group
+// proposed in PROGRAMS; onCopyPage (may be NULL) watches the copy page.
 void InstallToFinish(void (*onCopyPage)(HWND copyPage),
                      void (*onDirPage)(HWND dirPage) = NULL);
+// Starts setup.exe and goes through licence, directory and copy to the shortcut page.
+HWND StartToShortcutPage();
 // The shell window that shows the new program group; closed again like a person would.
 void CheckFolderOpened();
 void ExpectSuccess();
@@ -193,7 +204,10 @@ void ExpectSuccess();
 void CheckInstalledFiles(const char *installDir = INSTALL_DIR);
 // The three shortcuts in folder, leading into installDir.
 void CheckShortcuts(const char *folder, const char *installDir = INSTALL_DIR);
-void CheckRegistry(const char *uninstallKey);
+// The uninstall entries: below the "Windows NT" key on the NT family only, as the
+// installer always wrote it; below the "Windows" key, which the system's list reads, with
+// a quoted command and what the list shows. Then the application path.
+void CheckRegistry(bool windowsNT, const char *group = PROGRAM_GROUP);
 // The whole file, or "" when it cannot be read.
 std::string FileContents(const char *path);
 bool SameFileContents(const char *a, const char *b);

@@ -3,6 +3,7 @@
 // minute or more here, so each scenario installs once and groups its checks around few
 // runs.
 #include "driver.h"
+#include <shlobj.h>
 #include <algorithm>
 
 // An emulated 32-bit program takes one or two minutes to show anything.
@@ -10,9 +11,10 @@
 #define UNINSTALLER INSTALL_DIR "\\removequill.exe"
 #define USER_FILE INSTALL_DIR "\\my notes.txt"
 #define REMOVE_CAPTION "Remove Quillmere"
-#define CONFIRM_TEXT                                                                        \
-    "Remove Quillmere from\n" INSTALL_DIR "\nand its shortcuts from\n" PROGRAM_GROUP        \
+#define CONFIRM_TEXT(group)                                                                 \
+    "Remove Quillmere from\n" INSTALL_DIR "\nand its shortcuts from\n" group                \
     "?\n\nFiles that Quillmere did not install are kept."
+#define LISTED "Quillmere|||Quillmere\r\n" // in Wine's list: key, then the name shown
 #define SESSION_MANAGER "SYSTEM\\CurrentControlSet\\Control\\Session Manager"
 
 static bool Install()
@@ -128,6 +130,15 @@ static void CheckWindow()
     KillSetup();
 }
 
+// Where /selftest leaves its report: Quillmere's folder in the user's local application
+// data, which the user can write.
+static std::string SelftestLog()
+{
+    char folder[MAX_PATH] = "";
+    SHGetFolderPathA(NULL, CSIDL_LOCAL_APPDATA, NULL, SHGFP_TYPE_CURRENT, folder);
+    return std::string(folder) + "\\Quillmere\\selftest.log";
+}
+
 // Sound, /selftest ends with 0; with files cut, emptied of a word and deleted it ends
 // with 1 and names each of them; the window shows the same.
 SCENARIO(product_selftest)
@@ -135,10 +146,11 @@ SCENARIO(product_selftest)
     WaitAtLeast(PRODUCT_WAIT_MS);
     if (!Install())
         return;
-    const std::string log = INSTALL_DIR "\\selftest.log";
+    const std::string log = SelftestLog();
     DWORD code = RunToEnd(INSTALL_DIR "\\quillmere.exe", "/selftest");
     ok(code == 0, "a sound installation passes, exit code %lu", code);
     CheckSurvey(FileContents(log.c_str()), false);
+    ok(!FileExists(INSTALL_DIR "\\selftest.log"), "nothing is written in the programs folder");
 
     for (const Damage &damage : DAMAGES)
         damage.make(std::string(INSTALL_DIR) + damage.destination);
@@ -149,7 +161,7 @@ SCENARIO(product_selftest)
     CheckWindow();
 }
 
-static int InstalledItemsLeft()
+static int InstalledItemsLeft(const char *group)
 {
     static const char *const shortcuts[] = {"\\Quillmere.lnk", "\\Uninstall.lnk",
                                             "\\Readme.lnk"};
@@ -157,7 +169,7 @@ static int InstalledItemsLeft()
     for (int row = 0; row < PAYLOAD_ROWS; ++row)
         left += FileExists(Installed(row).c_str());
     for (const char *shortcut : shortcuts)
-        left += FileExists((std::string(PROGRAM_GROUP) + shortcut).c_str());
+        left += FileExists((std::string(group) + shortcut).c_str());
     return left;
 }
 
@@ -191,34 +203,47 @@ static std::string PendingRemovals()
     return text;
 }
 
+// Yes to Remove Quillmere's question: its first process ends, and the copy of it in the
+// temporary folder that it started becomes the program under test.
+static bool ConfirmRemoval(const char *question)
+{
+    ANSWER(NULL, question, REMOVE_CAPTION, IDYES);
+    DWORD code = WaitSetupExit();
+    ok(code == 0, "the first process ends once its helper runs, exit code %lu", code);
+    bool followed = FollowChildProcess();
+    ok(followed, "a helper process was started");
+    return followed;
+}
+
+// The helper's report, answered, and its exit code.
+static void ExpectReport(const char *report, DWORD expected)
+{
+    ANSWER(NULL, report, REMOVE_CAPTION, IDOK);
+    DWORD code = WaitSetupExit();
+    ok(code == expected, "the helper ends with %lu, got %lu", expected, code);
+    KillSetup();
+}
+
 // The confirmed removal: the first process hands over to its copy in the temporary
 // folder, which removes everything of the product and keeps the user's file, and loads
 // no library planted beside it there.
 static void RemoveConfirmed()
 {
     if (!PlantLibraries(TemporaryFolder(), "uxtheme") ||
-        !StartProgram(UNINSTALLER, "", "C:\\"))
+        !StartProgram(UNINSTALLER, "", "C:\\") || !ConfirmRemoval(CONFIRM_TEXT(PROGRAM_GROUP)))
         return;
-    ANSWER(NULL, CONFIRM_TEXT, REMOVE_CAPTION, IDYES);
-    DWORD code = WaitSetupExit();
-    ok(code == 0, "the first process ends once its helper runs, exit code %lu", code);
-    ok(FollowChildProcess(), "a helper process was started");
     std::string helper = ProgramImagePath();
     ok(Lower(helper).find(Lower(TemporaryFolder()) + "rmq") == 0, "the helper %s runs from %s",
        helper.c_str(), TemporaryFolder().c_str());
-    ANSWER(NULL,
-           "Quillmere has been removed, but some items are left:\n" INSTALL_DIR
-           ": the folder holds files that Quillmere did not install\n\n"
-           "Removed 14 files, 3 shortcuts, 2 folders and 2 registry keys.",
-           REMOVE_CAPTION, IDOK);
-    code = WaitSetupExit();
-    ok(code == 1, "the helper ends with 1 (something stays), got %lu", code);
-    KillSetup();
+    ExpectReport("Quillmere has been removed, but some items are left:\n" INSTALL_DIR
+                 ": the folder holds files that Quillmere did not install\n\n"
+                 "Removed 14 files, 3 shortcuts, 2 folders and 3 registry keys.",
+                 1); // something stays
     std::string loaded = FileContents(PLANTED_LOG);
     ok(loaded.empty(), "the helper loaded no stand-in; loaded:\n%s", loaded.c_str());
 
-    ok(InstalledItemsLeft() == 0, "no installed file or shortcut is left, %d found",
-       InstalledItemsLeft());
+    ok(InstalledItemsLeft(PROGRAM_GROUP) == 0, "no installed file or shortcut is left, %d found",
+       InstalledItemsLeft(PROGRAM_GROUP));
     ok(!FolderExists(PROGRAM_GROUP) && !FolderExists(INSTALL_DIR "\\lists"),
        "the program group and the lists folder are gone");
     ok(ProductKeysLeft() == 0, "no uninstall entry or application path in either view");
@@ -240,14 +265,14 @@ SCENARIO(product_uninstall)
     WriteFileText(USER_FILE, "mine");
 
     if (StartProgram(UNINSTALLER, "", "C:\\")) {
-        ANSWER(NULL, CONFIRM_TEXT, REMOVE_CAPTION, IDNO);
+        ANSWER(NULL, CONFIRM_TEXT(PROGRAM_GROUP), REMOVE_CAPTION, IDNO);
         DWORD code = WaitSetupExit();
         ok(code == 3, "declined: exit code 3, got %lu", code);
         KillSetup();
     }
     CheckInstalledFiles();
     CheckShortcuts(PROGRAM_GROUP);
-    CheckRegistry(NT_UNINSTALL);
+    CheckRegistry(true);
 
     RemoveConfirmed();
 
@@ -260,4 +285,64 @@ SCENARIO(product_uninstall)
     }
     ok(FileContents(USER_FILE) == "mine" && ProductKeysLeft() == 0,
        "nothing changed the second time");
+}
+
+// Wine's list of installed programs, which reads what Windows' list reads.
+static std::string InstalledProgramsList()
+{
+    return ProgramOutput(SystemProgram("uninstaller.exe"), "--list");
+}
+
+// As Wine makes a system, in Windows 10 mode, the Windows directory has no Start menu:
+// the system's Programs folder takes the shortcuts, the list of installed programs shows
+// Quillmere, and removing it from there takes everything away, the list's entry too.
+SCENARIO(product_today_windows)
+{
+    WaitAtLeast(PRODUCT_WAIT_MS);
+    HWND page = StartToShortcutPage();
+    if (!page)
+        return;
+    ok(ControlText(page, IDC_PATH) == SYSTEM_GROUP, "shortcut box: %s",
+       ControlText(page, IDC_PATH).c_str());
+    PressButton(page, IDC_BROWSE);
+    HWND browser = Appeared(WaitDialogWithControl(IDC_SHORTCUT_FOLDERS, ""),
+                            "the shortcut-folder browser");
+    if (!browser)
+        return;
+    ok(ControlText(browser, IDC_SHORTCUT_PATH) == SYSTEM_GROUP, "the browser starts there: %s",
+       ControlText(browser, IDC_SHORTCUT_PATH).c_str());
+    PressButton(browser, IDOK);
+    WaitWindowGone(browser);
+    PressButton(page, IDOK);
+    CheckFolderOpened();
+    ExpectSuccess();
+    KillSetup();
+    CheckInstalledFiles();
+    CheckShortcuts(SYSTEM_GROUP);
+    CheckRegistry(true, SYSTEM_GROUP);
+    std::string listed = InstalledProgramsList();
+    ok(listed.find(LISTED) != std::string::npos, "the list shows Quillmere:\n%s", listed.c_str());
+
+    // Were the list's command unquoted, this would start in place of Remove Quillmere.
+    CopyFileA((g_extraArgument + "\\quillmere.exe").c_str(), "C:\\Program.exe", FALSE);
+    if (!StartProgram(SystemProgram("uninstaller.exe"), "--remove Quillmere", "C:\\"))
+        return;
+    // Wine's list hands the work to its 64-bit self in a 64-bit system. A process just
+    // started may not tell its image yet: it does once its question shows.
+    bool followed = FollowChildProcess("removequill.exe") && WaitMessageBox(NULL) != NULL;
+    std::string started = ProgramImagePath();
+    ok(followed && Lower(started) == Lower(UNINSTALLER), "the list starts %s, started %s",
+       UNINSTALLER, started.c_str());
+    if (!ConfirmRemoval(CONFIRM_TEXT(SYSTEM_GROUP)))
+        return;
+    ExpectReport("Quillmere has been removed.\n\n"
+                 "Removed 14 files, 3 shortcuts, 3 folders and 3 registry keys.",
+                 0);
+    ok(InstalledItemsLeft(SYSTEM_GROUP) == 0 && !FolderExists(SYSTEM_GROUP) &&
+           !FolderExists(INSTALL_DIR),
+       "no file, shortcut, program group or installation folder is left");
+    ok(ProductKeysLeft() == 0, "no uninstall entry or application path in either view");
+    listed = InstalledProgramsList();
+    ok(listed.find("|||Quillmere") == std::string::npos, "the list no longer shows Quillmere:\n%s",
+       listed.c_str());
 }

@@ -205,6 +205,19 @@ struct RegistryRun {
     const char *versionKey;
 };
 
+static void CheckEntry(const char *versionKey, const RegistryRun *run, const char *quote)
+{
+    char uninstallKey[MAX_PATH], text[PATH_CHARS];
+    wsprintfA(uninstallKey, "%s\\Uninstall\\Quillmere", versionKey);
+    CheckValue(uninstallKey, "DisplayName", "Quillmere");
+    wsprintfA(text, "%s%s\\removequill.exe%s", quote, run->installDir, quote);
+    CheckValue(uninstallKey, "UninstallString", text);
+    CheckValue(uninstallKey, "Scdir", run->shortcutDir);
+    CheckValue(uninstallKey, "Progdir", run->installDir);
+}
+
+// Every run writes the entry below the "Windows" key, with its command quoted; the NT
+// family's runs also the one below their own version key, as it always was.
 static void TestRegistryEntries()
 {
     static const RegistryRun runs[] = {
@@ -213,7 +226,7 @@ static void TestRegistryEntries()
         {0xC0000A04, "C:\\Quillmere", "C:\\Menu\\Quillmere", WINDOWS_KEY},
         {0x1DB10106, "D:\\Tools\\Quill", "C:\\windows\\Start Menu\\Quillmere", WINDOWS_NT_KEY},
     };
-    char uninstallKey[MAX_PATH], text[PATH_CHARS];
+    char text[PATH_CHARS];
     g_hMainWnd = NULL;
     for (unsigned i = 0; i < sizeof runs / sizeof runs[0]; ++i) {
         const RegistryRun *run = &runs[i];
@@ -222,18 +235,13 @@ static void TestRegistryEntries()
         lstrcpyA(g_shortcutDir, run->shortcutDir);
         WriteRegistryEntries();
 
-        wsprintfA(uninstallKey, "%s\\Uninstall\\Quillmere", run->versionKey);
-        CheckValue(uninstallKey, "DisplayName", "Quillmere");
-        wsprintfA(text, "%s\\removequill.exe", run->installDir);
-        CheckValue(uninstallKey, "UninstallString", text);
-        CheckValue(uninstallKey, "Scdir", run->shortcutDir);
-        CheckValue(uninstallKey, "Progdir", run->installDir);
+        if (lstrcmpA(run->versionKey, WINDOWS_NT_KEY) == 0)
+            CheckEntry(WINDOWS_NT_KEY, run, "");
+        CheckEntry(WINDOWS_KEY, run, "\"");
         wsprintfA(text, "%s\\Quillmere", run->installDir);
         CheckValue(APP_PATH_KEY, "", text);
         CheckValue(APP_PATH_KEY, "Path", run->installDir);
     }
-    // The Windows-key entry of the second run stays as that run left it.
-    CheckValue(WINDOWS_KEY "\\Uninstall\\Quillmere", "Progdir", "C:\\Quillmere");
 }
 
 // Closes every message box the main thread opens, keeping what the last one said.
