@@ -4,7 +4,7 @@
 #define QUILLMERE_INSTALL_H
 
 #include <windows.h>
-#include "manifest.h"
+#include "../shared/manifest.h"
 
 // extract.cpp
 extern int g_copyRow;

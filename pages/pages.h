@@ -4,7 +4,7 @@
 
 #include <windows.h>
 #include "../shell/shell.h"
-#include "../install/manifest.h"
+#include "../shared/manifest.h"
 
 // Texts more than one page or browser shows.
 #define CANCEL_SETUP_QUESTION "Are you sure you want to cancel the setup?"

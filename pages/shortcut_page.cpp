@@ -1,7 +1,7 @@
 #include "pages.h"
 #include "../paint/paint.h"
 #include "../install/install.h"
-#include "../shell/system_folder.h"
+#include "../shared/system_folder.h"
 #include <shellapi.h>
 #include <shlobj.h>
 

@@ -4,10 +4,10 @@
 
 #include <windows.h>
 #include "msgmap.h"
-#include "text.h"
+#include "../shared/manifest.h"
+#include "../shared/text.h"
 #include "../res/ids.h"
 
-#define PATH_CHARS 2000      // every path buffer of the installer
 #define CLASS_NAME_CHARS 10
 
 // main.cpp

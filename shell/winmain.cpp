@@ -1,5 +1,5 @@
 #include "shell.h"
-#include "dll_search.h"
+#include "../shared/dll_search.h"
 #include <delayimp.h>
 
 // LZ32 and COMCTL32 are not among the libraries Windows protects from copies beside a

@@ -10,7 +10,7 @@
 #define APP_PATH_KEY APP_PATHS_KEY "\\" PRODUCT_FOLDER
 #define NOT_EMPTY "the folder holds files that Quillmere did not install"
 #define WHY_CHARS 400
-#define ITEM_CHARS (INSTALL_PATH_CHARS + MANIFEST_FIELD)
+#define ITEM_CHARS (PATH_CHARS + MANIFEST_FIELD)
 #define HELPER_PREFIX "rmq"
 #define HELPER_ATTEMPTS 64
 
@@ -62,8 +62,8 @@ FindResult FindInstallation(Installation *installation, char *entry, int entrySi
                               KEY_QUERY_VALUE | VIEWS[v].flag, &key) != ERROR_SUCCESS)
                 continue;
             BOOL usable =
-                ReadText(key, "Progdir", installation->programDir, INSTALL_PATH_CHARS) &&
-                ReadText(key, "Scdir", installation->groupDir, INSTALL_PATH_CHARS);
+                ReadText(key, "Progdir", installation->programDir, PATH_CHARS) &&
+                ReadText(key, "Scdir", installation->groupDir, PATH_CHARS);
             RegCloseKey(key);
             if (usable)
                 return INSTALLATION_FOUND;
@@ -128,7 +128,7 @@ static void RemoveFolder(const char *path, Removal *removal)
 static BOOL KeyNamesFolder(const char *path, REGSAM view, const char *name, const char *folder)
 {
     HKEY key;
-    char value[INSTALL_PATH_CHARS];
+    char value[PATH_CHARS];
     if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path, 0, KEY_QUERY_VALUE | view, &key) !=
         ERROR_SUCCESS)
         return FALSE;

@@ -6,15 +6,15 @@
 
 #include <windows.h>
 #include "api.h"
+#include "manifest.h"
 
-#define INSTALL_PATH_CHARS 2000 // as the installer's path buffers
 #define ENTRY_NAME_CHARS 200    // a registry key path, "HKEY_LOCAL_MACHINE\..." included
 #define LEFT_CHARS 8192
 #define REPORT_CHARS (LEFT_CHARS + 512)
 
 struct Installation {
-    char programDir[INSTALL_PATH_CHARS]; // "Progdir": the installation folder
-    char groupDir[INSTALL_PATH_CHARS];   // "Scdir": the program-group folder
+    char programDir[PATH_CHARS]; // "Progdir": the installation folder
+    char groupDir[PATH_CHARS];   // "Scdir": the program-group folder
 };
 
 enum FindResult { INSTALLATION_FOUND, NOT_INSTALLED, ENTRY_DAMAGED };

@@ -23,7 +23,7 @@
 
 static Installation g_installation;
 static Removal g_removal;
-static char g_text[REPORT_CHARS + 2 * INSTALL_PATH_CHARS];
+static char g_text[REPORT_CHARS + 2 * PATH_CHARS];
 
 static int Say(const char *text, UINT icon, int exitCode)
 {

@@ -2,7 +2,7 @@
 // restricted (GetVersion answers Vista) the ones loaded by name later, loaded first.
 // GetSystemDirectoryA and GetVersion are wrapped at link time.
 #include "../check.h"
-#include "../../shell/dll_search.h"
+#include "../../shared/dll_search.h"
 #include <string>
 
 #define VISTA 0x17700006 // build 6000, version 6.0

@@ -1,7 +1,7 @@
 // Quillmere's own file checks: every built payload file passes, and each kind of damage
 // is caught with its reason. Argument: the product tree's payload folder.
 #include "../check.h"
-#include "../../install/manifest.h"
+#include "../../shared/manifest.h"
 #include "../../payload/quillmere/checks.h"
 #include <string>
 #include <string.h>

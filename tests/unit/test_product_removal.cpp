@@ -1,7 +1,7 @@
 // The uninstaller's engine: finding the installation through its uninstall entry in
 // either list and either registry view, and removing exactly what the installer made.
 #include "../check.h"
-#include "../../install/manifest.h"
+#include "../../shared/manifest.h"
 #include "../../payload/removequill/removal.h"
 #include <string>
 #include <string.h>
@@ -108,7 +108,7 @@ static void TestFinding()
         {"no Scdir", REG_SZ, PROGRAM_DIR, false},
         {"an empty Progdir", REG_SZ, "", true},
         {"a Progdir of another type", REG_EXPAND_SZ, PROGRAM_DIR, true},
-        {"a Progdir longer than any path", REG_SZ, std::string(INSTALL_PATH_CHARS, 'x'), true},
+        {"a Progdir longer than any path", REG_SZ, std::string(PATH_CHARS, 'x'), true},
     };
     for (const DamagedEntryCase &c : cases) {
         CleanRegistry();
@@ -216,7 +216,7 @@ static void TestManyLeftovers()
 {
     static Removal removal;
     ZeroMemory(&removal, sizeof removal);
-    std::string item(INSTALL_PATH_CHARS - 1, 'p');
+    std::string item(PATH_CHARS - 1, 'p');
     for (int i = 0; i < 10; ++i)
         NoteLeft(&removal, item.c_str(), "why");
     std::string report = Report(removal);

@@ -1,7 +1,12 @@
 // What an installation of the product consists of: its fourteen files, the shortcuts in
-// its program group and its registry keys. Shared by the installer and the uninstaller.
+// its program group and its registry keys. Shared by the installer and the product's
+// programs.
 #ifndef QUILLMERE_MANIFEST_H
 #define QUILLMERE_MANIFEST_H
+
+// The installation directory, the program group and every other path of the installer
+// fit in this many characters, the terminator included.
+#define PATH_CHARS 2000
 
 // The product folder, the program group and both registry keys carry this name.
 #define PRODUCT_FOLDER "Quillmere"
