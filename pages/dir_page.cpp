@@ -1,4 +1,4 @@
-#include "pages.h"
+#include "internal.h"
 #include "../paint/paint.h"
 
 char g_installDir[PATH_CHARS];

@@ -1,4 +1,4 @@
-#include "pages.h"
+#include "internal.h"
 #include "../paint/paint.h"
 #include "../install/install.h"
 #include "../shared/system_folder.h"

@@ -1,6 +1,6 @@
 // The finish: program-group folder, shell links and registry entries.
 #include "../check.h"
-#include "../../pages/pages.h"
+#include "../../pages/internal.h"
 #include "../../install/install.h"
 #include <shlobj.h>
 #include <commctrl.h>

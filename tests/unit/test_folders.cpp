@@ -1,6 +1,6 @@
 // Path rules of the install-directory page and the folder browsers.
 #include "../check.h"
-#include "../../pages/pages.h"
+#include "../../pages/internal.h"
 #include <commctrl.h>
 #include <string.h>
 
