@@ -7,11 +7,9 @@
 static LRESULT OnAgreementInit(HWND page, UINT, WPARAM, LPARAM)
 {
     static char licence[LICENCE_TEXT_MAX]; // more than a page of stack
-    g_pagePicture = LoadBitmapA(g_hInstance, "IDB_TARVEN");
-    GetObjectA(g_pagePicture, sizeof g_pagePictureInfo, &g_pagePictureInfo);
+    CreatePageLook();
     licence[0] = '\0';
     LoadStringA(g_hInstance, IDS_LICENCE, licence, LICENCE_TEXT_MAX);
-    g_pageBrush = CreateSolidBrush(PAGE_BACK_COLOUR);
     SetDlgItemTextA(page, IDC_LICENCE_TEXT, licence);
     SetFocus(GetDlgItem(page, IDOK));
     return 1;

@@ -1,12 +1,13 @@
-#include "paint.h"
+#include "internal.h"
 #include "../shell/shell.h"
 
-HGLOBAL g_backdropInfo;
-HBITMAP g_backdropBitmap;
-BYTE *g_backdropBits;
-HPALETTE g_backdropPalette;
-HFONT g_titleFont;
-LONG g_titlePending;
+// Made once with the main window, never freed.
+static HGLOBAL g_backdropInfo;
+static HBITMAP g_backdropBitmap;
+static BYTE *g_backdropBits;
+static HPALETTE g_backdropPalette;
+static HFONT g_titleFont;
+static LONG g_titlePending;
 
 #define BLUE_LEVELS 256
 #define TITLE_TEXT "Quillmere - Setup"
@@ -67,15 +68,17 @@ static HPALETTE CreateBluePalette(RGBQUAD *colours)
     return result;
 }
 
-LRESULT BuildBackdrop(HWND window)
+static void BuildBackdrop(HWND window)
 {
     HGLOBAL infoBlock = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT,
                                     sizeof(BITMAPINFOHEADER) + BLUE_LEVELS * sizeof(RGBQUAD));
     if (!infoBlock)
-        return 0;
+        return;
     BITMAPINFO *info = (BITMAPINFO *)GlobalLock(infoBlock);
-    if (!info)
-        return 0;
+    if (!info) {
+        GlobalFree(infoBlock);
+        return;
+    }
 
     BITMAPINFOHEADER *header = &info->bmiHeader;
     header->biSize = sizeof(BITMAPINFOHEADER);
@@ -104,10 +107,9 @@ LRESULT BuildBackdrop(HWND window)
         DrawGradient(g_backdropBits, g_screenWidth, g_screenHeight, header->biSizeImage);
     }
     GlobalUnlock(infoBlock);
-    return 0;
 }
 
-HFONT CreateTitleFont()
+static HFONT CreateTitleFont()
 {
     LOGFONTA font;
     ZeroMemory(&font, sizeof font);
@@ -150,7 +152,7 @@ static void DrawTitle(HDC paintContext)
     DeleteDC(memory);
 }
 
-LRESULT BlitBackdrop(HDC context)
+static void BlitBackdrop(HDC context)
 {
     HDC memory = CreateCompatibleDC(context);
     HPALETTE oldPalette = NULL;
@@ -169,7 +171,13 @@ LRESULT BlitBackdrop(HDC context)
     if (oldBitmap)
         SelectObject(memory, oldBitmap);
     DeleteDC(memory);
-    return 0;
+}
+
+void CreateBackdrop(HWND window)
+{
+    BuildBackdrop(window);
+    g_titlePending = 1;
+    g_titleFont = CreateTitleFont();
 }
 
 LRESULT OnMainPaint(HWND window, UINT, WPARAM, LPARAM)

@@ -1,9 +1,20 @@
 #include "paint.h"
 #include "../shell/shell.h"
 
-HBITMAP g_pagePicture;
-BITMAP g_pagePictureInfo;
-HBRUSH g_pageBrush;
+// Made by the licence page, used by every main page, never freed.
+static HBITMAP g_pagePicture;
+static BITMAP g_pagePictureInfo;
+static HBRUSH g_pageBrush;
+
+#define PAGE_TEXT_COLOUR RGB(0, 0xFF, 0)
+#define PAGE_BACK_COLOUR RGB(0, 0, 0x88)
+
+void CreatePageLook()
+{
+    g_pagePicture = LoadBitmapA(g_hInstance, "IDB_TARVEN");
+    GetObjectA(g_pagePicture, sizeof g_pagePictureInfo, &g_pagePictureInfo);
+    g_pageBrush = CreateSolidBrush(PAGE_BACK_COLOUR);
+}
 
 // A page no larger than the picture, as at 96 dots per inch, gets it at its own size from
 // its top-left corner; a larger page, at a higher DPI, gets it stretched over the whole

@@ -30,9 +30,7 @@ static LRESULT OnMainCreate(HWND window, UINT, WPARAM, LPARAM)
     if (lstrlenA(g_startDir) < 4)
         g_startDir[2] = '\0'; // a drive root keeps only its letter and colon
 
-    BuildBackdrop(window);
-    g_titlePending = 1;
-    g_titleFont = CreateTitleFont();
+    CreateBackdrop(window);
     g_stepTimer = SetTimer(window, ID_STEP_AGREEMENT, 100, NULL);
     return 0;
 }

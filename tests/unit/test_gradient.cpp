@@ -1,6 +1,6 @@
 // The backdrop's pixel rows.
 #include "../check.h"
-#include "../../paint/paint.h"
+#include "../../paint/internal.h"
 #include <stdlib.h>
 
 struct GradientCase {
