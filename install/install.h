@@ -17,29 +17,8 @@ extern HWND g_hCopyPage;
 extern HWND g_hProgressCtl;
 int ShowCopyPage(HWND owner);
 
-// progress.cpp: the hand-drawn bar. The arithmetic works on plain data so it can be
-// checked without a screen; ProgressBegin, ProgressStep and ProgressEnd draw it.
-#define PROGRESS_DIGITS 4
-struct CopyProgress {
-    LONG width;     // client width W of the bar
-    RECT fill;      // the blue part
-    LONG textTop;   // the percentage's top row
-    LONG stepWhole; // whole pixels per step
-    LONG stepDigits[PROGRESS_DIGITS];
-    LONG accWhole;
-    LONG accDigits[PROGRESS_DIGITS];
-    LONG stepCount;  // the percentage's divisor: the number of rows
-    LONG stepNumber; // the step whose percentage is drawn next
-    HDC dc;
-    HBRUSH brush;
-    HGDIOBJ oldBrush;
-    char text[12];
-};
-extern CopyProgress g_copyProgress;
-// The bar's client width and height W and H, and n, the steps W is divided into.
-void ProgressSetup(CopyProgress *progress, LONG width, LONG height, LONG n);
-// Adds one step's share to the fill; returns TRUE with the text set when a percentage is due.
-BOOL ProgressAdvance(CopyProgress *progress);
+// progress.cpp: the hand-drawn bar, from the first row to the last; safe to end more
+// than once.
 void ProgressBegin(LONG n);
 void ProgressStep();
 void ProgressEnd();
@@ -48,8 +27,6 @@ void ProgressEnd();
 HRESULT CreateShortcut(const char *target, const char *linkFile, const char *description);
 
 // registry.cpp
-// The key below which the uninstall entry goes, chosen by the GetVersion value.
-const char *VersionKeyPath(DWORD version);
 // The uninstall entry and the application path; a version key that cannot be opened is
 // reported in a message box owned by the main window. The entry below the "Windows" key,
 // which the system's list of installed programs reads, is written on every system, with

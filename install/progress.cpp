@@ -1,7 +1,6 @@
-#include "install.h"
+#include "internal.h"
 
-
-CopyProgress g_copyProgress;
+static CopyProgress g_copyProgress;
 
 // The fill's rows and the number's top row in a bar 20 pixels tall, as the bar is at 96 dots
 // per inch; a taller bar, at a higher DPI, keeps them in proportion.

@@ -1,4 +1,4 @@
-#include "install.h"
+#include "internal.h"
 #include "../pages/pages.h"
 #include "../res/version.h"
 

@@ -1,4 +1,4 @@
-#include "shell.h"
+#include "internal.h"
 #include "../paint/paint.h"
 
 HINSTANCE g_hInstance;

@@ -1,4 +1,4 @@
-#include "msgmap.h"
+#include "internal.h"
 
 LRESULT CallDefProc(LONG kind, HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {

@@ -41,6 +41,5 @@ struct CommandMap {
 LRESULT DispatchMapMessage(const MessageMap *map, HWND window, UINT message, WPARAM wParam,
                            LPARAM lParam);
 LRESULT DispatchMapCommand(const CommandMap *map, HWND window, WPARAM wParam, LPARAM lParam);
-LRESULT CallDefProc(LONG kind, HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
 #endif

@@ -17,8 +17,6 @@ extern HWND g_hMainWnd;
 extern int g_screenWidth;
 extern int g_screenHeight;
 extern char g_startDir[PATH_CHARS];
-extern const MessageMap g_mainMessageMap;
-extern const CommandMap g_mainCommandMap;
 LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 // FALSE on Windows 9x, which lacks delete-on-close and the halftone stretch.
 BOOL OnWindowsNT();

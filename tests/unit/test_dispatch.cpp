@@ -1,6 +1,6 @@
 // Message and command dispatch over the tables.
 #include "../check.h"
-#include "../../shell/shell.h"
+#include "../../shell/internal.h"
 
 // The default window and dialog procedures are wrapped at link time, so the test sees
 // exactly what reaches them.

@@ -1,7 +1,7 @@
 // The finish: program-group folder, shell links and registry entries.
 #include "../check.h"
 #include "../../pages/internal.h"
-#include "../../install/install.h"
+#include "../../install/internal.h"
 #include <shlobj.h>
 #include <commctrl.h>
 #include <string.h>

@@ -1,6 +1,6 @@
 // The copy page's progress arithmetic and the payload manifest's layout.
 #include "../check.h"
-#include "../../install/install.h"
+#include "../../install/internal.h"
 #include <stddef.h>
 #include <string.h>
 
