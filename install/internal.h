@@ -22,7 +22,8 @@ struct CopyProgress {
     HGDIOBJ oldBrush;
     char text[12];
 };
-// The bar's client width and height W and H, and n, the steps W is divided into.
+// The bar's client width and height W and H, and n, the spans W is divided into: there is
+// one step more, a row each, and the percentage counts the steps.
 void ProgressSetup(CopyProgress *progress, LONG width, LONG height, LONG n);
 // Adds one step's share to the fill; returns TRUE with the text set when a percentage is due.
 BOOL ProgressAdvance(CopyProgress *progress);

@@ -16,7 +16,7 @@ void ProgressSetup(CopyProgress *progress, LONG width, LONG height, LONG n)
     if (n < 1)
         n = 1;
     progress->width = width;
-    progress->stepCount = MANIFEST_ROWS;
+    progress->stepCount = n + 1; // the fill reaches W at the last step, one after n spans
     progress->stepNumber = 1;
     progress->stepWhole = width / n;
     LONG remainder = width % n;

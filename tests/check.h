@@ -8,7 +8,9 @@
 inline int g_passed;
 inline int g_failed;
 
-inline void ok_at(const char *file, int line, bool condition, const char *format, ...)
+// The compiler checks each call's format against its arguments.
+__attribute__((format(printf, 4, 5))) inline void ok_at(const char *file, int line,
+                                                        bool condition, const char *format, ...)
 {
     if (condition) {
         ++g_passed;

@@ -66,7 +66,9 @@ static int RowFoldersLeft()
 static DWORD RunSecondProcess(const std::string &path)
 {
     std::string command = "\"" + g_self + "\" " TRY_WRITING " \"" + path + "\"";
-    STARTUPINFOA startup = {sizeof startup};
+    STARTUPINFOA startup;
+    ZeroMemory(&startup, sizeof startup);
+    startup.cb = sizeof startup;
     PROCESS_INFORMATION process;
     DWORD code = MISSING;
     if (CreateProcessA(g_self.c_str(), &command[0], NULL, NULL, FALSE, 0, NULL, NULL, &startup,
