@@ -1078,6 +1078,17 @@ void ExpectSuccess()
     ok(code == 0, "exit code 0, got %lu", code);
 }
 
+bool InstallWithStartMenu()
+{
+    MakeStartMenu();
+    if (!StartSetup())
+        return false;
+    InstallToFinish(NULL);
+    CheckFolderOpened();
+    ExpectSuccess();
+    return true;
+}
+
 void CheckInstalledFiles(const char *installDir)
 {
     std::string payload = g_extraArgument;

@@ -198,6 +198,9 @@ HWND StartToShortcutPage();
 // The shell window that shows the new program group; closed again like a person would.
 void CheckFolderOpened();
 void ExpectSuccess();
+// Starts setup.exe and installs to its success message by the default road, with the Start
+// menu's Programs folder in the Windows directory; false when it could not start.
+bool InstallWithStartMenu();
 
 // Files, registry and shortcuts as the installed product left them; the temporary folder
 // as it was when setup.exe started.

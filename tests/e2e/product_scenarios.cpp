@@ -19,12 +19,8 @@
 
 static bool Install()
 {
-    MakeStartMenu();
-    if (!StartSetup())
+    if (!InstallWithStartMenu())
         return false;
-    InstallToFinish(NULL);
-    CheckFolderOpened();
-    ExpectSuccess();
     KillSetup();
     return FileExists(UNINSTALLER);
 }
