@@ -22,7 +22,8 @@ run: build
 
 test: build
 	@! tests/i386-emulated.sh || echo "test: 32-bit programs are emulated here (qemu):" \
-		"every Wine process starts slowly, and the time limits are raised to match"
+		"every Wine process starts slowly, the time limits are raised to match, and the" \
+		"scenarios run on 64-bit Windows only"
 	@ctest --test-dir $(BUILD) --output-on-failure -j2
 
 bench: build
