@@ -1,7 +1,7 @@
 # The installer's picture, icons and licence string, made at build time by the
 # generators beside this file. Include it from the cross build; it sets
 #   ART_DIR    the folder the outputs go to (add it to windres's include path)
-#   ART_FILES  the six generated files
+#   ART_FILES  the generated files (tarven-plain.bmp is for the tests alone)
 # The target quillmere_art makes them. windres does not report the bitmaps and
 # icons an .rc file names, so a target whose .rc uses them wants
 #   add_dependencies(<target> quillmere_art)
@@ -11,8 +11,8 @@ find_package(Python3 REQUIRED COMPONENTS Interpreter)
 set(ART_DIR "${CMAKE_BINARY_DIR}/res")
 set(_art_src "${CMAKE_CURRENT_LIST_DIR}")
 set(_art_pictures
-  "${ART_DIR}/tarven.bmp" "${ART_DIR}/quill.ico" "${ART_DIR}/folder.ico"
-  "${ART_DIR}/up.ico" "${ART_DIR}/newfolder.ico")
+  "${ART_DIR}/tarven.bmp" "${ART_DIR}/tarven-plain.bmp" "${ART_DIR}/quill.ico"
+  "${ART_DIR}/folder.ico" "${ART_DIR}/up.ico" "${ART_DIR}/newfolder.ico")
 
 # Two commands, so that editing the licence does not redraw the picture.
 add_custom_command(

@@ -17,7 +17,7 @@ again=$(mktemp -d "${TMPDIR:-/tmp}/art-again.XXXXXX")
 trap 'rm -rf "$again"' EXIT
 "$python" -B "$here/mkart.py" "$again"
 "$python" -B "$here/mklicence.py" "$here/../licence.txt" "$again/licence.rc"
-for f in tarven.bmp quill.ico folder.ico up.ico newfolder.ico licence.rc; do
+for f in tarven.bmp tarven-plain.bmp quill.ico folder.ico up.ico newfolder.ico licence.rc; do
     if cmp -s "$out/$f" "$again/$f"; then
         echo "ok   $f: a fresh run gives the same bytes"
     else

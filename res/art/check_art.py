@@ -12,6 +12,7 @@ import struct
 import sys
 
 PICTURE = ('tarven.bmp', 556, 384)
+PLAIN_PICTURE = 'tarven-plain.bmp' # the same, uncompressed, for the tests
 # Where pages draw green text on blue: picture rows and columns.
 BAND_ROWS, BAND_COLS = range(300, 384), range(40, 556)
 BAND_BLUE = 0x88
@@ -144,6 +145,11 @@ def check_picture(rep, path, width, height):
     rep.check(len(upper) >= 128 and light,
               '%s: a real picture above the band (%d colours, %d light)'
               % (name, len(upper), len(light)))
+    plain = open(os.path.join(os.path.dirname(path), PLAIN_PICTURE), 'rb').read()
+    rep.check(plain[54:offset] == data[54:offset] and
+              all(pixel(plain, offset, width, height, 8, x, y) == rows[y][x]
+                  for y in range(height) for x in range(width)),
+              '%s: the same palette and pixels as %s' % (PLAIN_PICTURE, name))
 
 
 def check_icon(rep, path, images, hue):

@@ -5,6 +5,9 @@ BI_RGB, BI_RLE8 = 0, 1
 PIXELS_PER_METRE = 3780  # 96 dots per inch
 # A run this long ends a stretch of absolute pixels: shorter ones cost less inside it.
 RLE_RUN_BREAKS = 4
+# The longest block of absolute pixels: the format allows 255, but Wine's decoder misplaces
+# the rest of a row after a block of 255 and its pad byte.
+ABSOLUTE_MOST = 254
 
 
 def _info_header(width, height, bpp, image_bytes, colours, compression=BI_RGB):
@@ -34,10 +37,10 @@ def _rows(width, height, bpp, value_at):
 
 
 def _absolute(out, pixels):
-    """Pixels with no runs worth coding: blocks of 3 to 255 in absolute mode
-    (padded to a whole word), the odd one or two as runs of their own."""
+    """Pixels with no runs worth coding: blocks of 3 to ABSOLUTE_MOST in absolute
+    mode (padded to a whole word), the odd one or two as runs of their own."""
     while pixels:
-        block, pixels = pixels[:255], pixels[255:]
+        block, pixels = pixels[:ABSOLUTE_MOST], pixels[ABSOLUTE_MOST:]
         if len(block) >= 3:
             out += bytes((0, len(block))) + block + b'\0' * (len(block) & 1)
         else:
@@ -63,18 +66,22 @@ def _rle8_row(out, row):
     out += b'\0\0'
 
 
-def bmp8(width, height, palette, indices):
-    """An 8-bit, 256-colour, bottom-up, run-length encoded (BI_RLE8) .bmp
-    file."""
+def bmp8(width, height, palette, indices, rle=True):
+    """An 8-bit, 256-colour, bottom-up .bmp file: run-length encoded
+    (BI_RLE8), or with plain rows (BI_RGB) when rle is False."""
     if len(palette) != 256 or len(indices) != width * height:
         raise ValueError('bmp8 needs 256 colours and one index per pixel')
-    pixels = bytearray()
-    for y in range(height - 1, -1, -1):
-        _rle8_row(pixels, bytes(indices[y * width:(y + 1) * width]))
-    pixels += b'\0\1'  # end of bitmap
+    if rle:
+        pixels = bytearray()
+        for y in range(height - 1, -1, -1):
+            _rle8_row(pixels, bytes(indices[y * width:(y + 1) * width]))
+        pixels += b'\0\1'  # end of bitmap
+    else:
+        pixels = _rows(width, height, 8, lambda x, y: indices[y * width + x])
     offset = 14 + 40 + 256 * 4
     return (struct.pack('<2sIHHI', b'BM', offset + len(pixels), 0, 0, offset)
-            + _info_header(width, height, 8, len(pixels), 256, BI_RLE8)
+            + _info_header(width, height, 8, len(pixels), 256,
+                           BI_RLE8 if rle else BI_RGB)
             + _palette(palette) + pixels)
 
 

@@ -3,8 +3,9 @@
 
 usage: mkart.py OUTDIR
 
-Writes tarven.bmp (556 x 384, 256 colours), quill.ico, folder.ico, up.ico
-and newfolder.ico into OUTDIR. The output is the same, byte for byte, on
+Writes tarven.bmp (556 x 384, 256 colours, run-length encoded), quill.ico,
+folder.ico, up.ico and newfolder.ico into OUTDIR, and tarven-plain.bmp, the
+same picture uncompressed, for the tests. The output is the same, byte for byte, on
 every run.
 """
 import math
@@ -448,7 +449,10 @@ def main(argv):
         return 2
     out = argv[1]
     palette, indices = picture()
-    files = {'tarven.bmp': formats.bmp8(WIDTH, HEIGHT, palette, indices)}
+    files = {'tarven.bmp': formats.bmp8(WIDTH, HEIGHT, palette, indices),
+             # Not carried: the same picture, uncompressed, for the tests to compare.
+             'tarven-plain.bmp': formats.bmp8(WIDTH, HEIGHT, palette, indices,
+                                              rle=False)}
     files.update(icons())
     try:
         os.makedirs(out, exist_ok=True)

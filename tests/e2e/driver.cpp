@@ -687,10 +687,9 @@ Screenshot CaptureScreen()
     return shot;
 }
 
-bool LoadProgramBitmap(const char *name, Screenshot *picture)
+// A bitmap's pixels, and the bitmap deleted.
+static bool ReadBitmap(HBITMAP bitmap, Screenshot *picture)
 {
-    HMODULE module = LoadLibraryExA(g_setupPath.c_str(), NULL, LOAD_LIBRARY_AS_DATAFILE);
-    HBITMAP bitmap = module ? LoadBitmapA(module, name) : NULL;
     BITMAP size;
     bool read = false;
     if (bitmap && GetObjectA(bitmap, sizeof size, &size)) {
@@ -705,9 +704,22 @@ bool LoadProgramBitmap(const char *name, Screenshot *picture)
     }
     if (bitmap)
         DeleteObject(bitmap);
+    return read;
+}
+
+bool LoadProgramBitmap(const char *name, Screenshot *picture)
+{
+    HMODULE module = LoadLibraryExA(g_setupPath.c_str(), NULL, LOAD_LIBRARY_AS_DATAFILE);
+    bool read = module && ReadBitmap(LoadBitmapA(module, name), picture);
     if (module)
         FreeLibrary(module);
     return read;
+}
+
+bool LoadBitmapFile(const char *path, Screenshot *picture)
+{
+    return ReadBitmap((HBITMAP)LoadImageA(NULL, path, IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE),
+                      picture);
 }
 
 Screenshot StretchedPicture(const Screenshot *picture, int width, int height, int mode)

@@ -152,6 +152,8 @@ DWORD ScreenPixel(const Screenshot *shot, int x, int y);
 bool SaveScreenshotBmp(const Screenshot *shot, const char *path);
 // A bitmap resource of the program under test, in the screen's pixels.
 bool LoadProgramBitmap(const char *name, Screenshot *picture);
+// A .bmp file, in the screen's pixels.
+bool LoadBitmapFile(const char *path, Screenshot *picture);
 // A picture stretched to width x height in a stretch mode (HALFTONE, COLORONCOLOR...).
 Screenshot StretchedPicture(const Screenshot *picture, int width, int height, int mode);
 

@@ -738,6 +738,18 @@ SCENARIO(page_look)
     HWND licence = StartWithPicture(&picture);
     if (!licence)
         return;
+    // The system turns the run-length encoded picture into the one that was drawn.
+    Screenshot drawn = {0, 0, NULL};
+    int differ = -1;
+    if (LoadBitmapFile(g_extraArgument.c_str(), &drawn) && drawn.width == picture.width &&
+        drawn.height == picture.height) {
+        differ = 0;
+        for (int i = 0; i < drawn.width * drawn.height; ++i)
+            differ += drawn.pixels[i] != picture.pixels[i];
+    }
+    ok(differ == 0, "the picture setup.exe carries is %s as drawn: %d pixels differ",
+       g_extraArgument.c_str(), differ);
+    FreeScreenshot(&drawn);
     Screenshot shot = CaptureScreen();
     ExpectPicture(licence, &shot, &picture, "licence page");
     // The licence box keeps the system's colours although the page holds the brush.
