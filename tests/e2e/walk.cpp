@@ -107,6 +107,7 @@ static void Walk()
         return;
     Visit(IDC_SHORTCUT_FOLDERS, "", "shortcut-browser", IDCANCEL);
     PressButton(shortcutPage, IDOK);
+    CheckFolderOpened(); // closed first: it may come up over the success message
     if (WaitMessageBox(main)) {
         Photograph("finished");
         ANSWER(main, "Quillmere was successfully installed", "Setup", IDOK);
