@@ -22,8 +22,7 @@ run: build
 
 test: build
 	@! tests/i386-emulated.sh || echo "test: 32-bit programs are emulated here (qemu):" \
-		"every Wine process starts slowly, the time limits are raised to match, and the" \
-		"scenarios run on 64-bit Windows only"
+		"the time limits and the driver's waits are twice as long"
 	@ctest --test-dir $(BUILD) --output-on-failure -j2
 
 bench: build

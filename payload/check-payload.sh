@@ -8,10 +8,9 @@
 #     quillmere.exe with status 0, removequill.exe (nothing is installed here)
 #     with status 2.
 # PAYLOAD_SKIP_WINE=1 skips step 3. PAYLOAD_WINE_PREFIX names the 32-bit prefix
-# to use; by default BUILD_DIR/payload-test/wine-prefix is made once. Where
-# 32-bit programs are emulated each start takes minutes (raise
-# PAYLOAD_WINE_TIMEOUT, seconds per step, default 120). An Xvfb of its own
-# serves as display.
+# to use; by default BUILD_DIR/payload-test/wine-prefix is made once.
+# PAYLOAD_WINE_TIMEOUT is the limit of each step in seconds (default 120). An
+# Xvfb of its own serves as display.
 set -u
 
 if [ $# -ne 1 ] || [ ! -d "$1/payload" ]; then

@@ -19,21 +19,11 @@ export HOME="$dir.home"
 mkdir -p "$HOME"
 unset DISPLAY
 
-loader=wine
-if [ "$arch" = win64 ] && "$(dirname "$0")/i386-emulated.sh"; then
-    # Where 32-bit programs are emulated, the 32-bit half of a 64-bit prefix would take
-    # many minutes to set up: a loader with no 32-bit sibling makes it fail at once. A
-    # 32-bit program still runs in such a prefix, as on 64-bit Windows.
-    mkdir -p "$dir.loader"
-    ln -sf /usr/lib/wine/wine64 "$dir.loader/wine64"
-    loader=$dir.loader/wine64
-    export WINELOADER=$loader
-fi
-$loader wineboot -i
-$loader winecfg -v win10
-$loader reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null
+wine wineboot -i
+wine winecfg -v win10
+wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null
 cp /usr/share/wine/fonts/sserife.fon "$dir/drive_c/windows/Fonts/"
-$loader reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\Fonts' \
+wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\Fonts' \
     /v 'MS Sans Serif 8,10,12,14,18,24' /t REG_SZ /d sserife.fon /f >/dev/null
 wineserver -k
 touch "$dir/.ready"

@@ -21,8 +21,8 @@ fi
 screens=$build/screens
 rm -rf "$screens"
 mkdir -p "$screens"
-# Where 32-bit programs are emulated, every wait may take minutes.
-if "$here/i386-emulated.sh"; then export QM_WAIT_MS=${QM_WAIT_MS:-600000}; fi
+# Where 32-bit programs are emulated, every wait is twice as long.
+if "$here/i386-emulated.sh"; then export QM_WAIT_MS=${QM_WAIT_MS:-30000}; fi
 "$here/wine-run.sh" -- "$build/tests/e2e/driver.exe" walk "@$build/setup.exe" "@$screens"
 for picture in "$screens"/*.bmp; do
     convert "$picture" -alpha off "${picture%.bmp}.png" && rm "$picture"

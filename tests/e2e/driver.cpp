@@ -1072,8 +1072,7 @@ void CheckFolderOpened()
     ok(shell != NULL, "a shell window shows the program group");
     if (!shell)
         return;
-    // The window, not its process: where 32-bit programs are emulated, the shell's process
-    // may outlive its window by minutes.
+    // The window, not its process: the shell's process may outlive its window.
     PostMessageA(shell, WM_CLOSE, 0, 0);
     ok(WaitWindowGone(shell), "the shell window closes");
 }

@@ -9,8 +9,8 @@
 #include "../check.h"
 #include "ids.h"
 
-// Every wait gives up after this long: 15 s, or QM_WAIT_MS milliseconds (emulated
-// 32-bit programs need minutes).
+// Every wait gives up after this long: 15 s, or QM_WAIT_MS milliseconds (longer where
+// 32-bit programs are emulated).
 extern DWORD g_waitMs;
 #define WAIT_MS g_waitMs
 
