@@ -55,19 +55,22 @@ install_recent_qemu() {
     apt-get install -y -qq --no-install-recommends "${release[@]}" qemu-user >/dev/null
 }
 
+i386_programs_run() {
+    /usr/lib/wine/wine --version >/dev/null 2>&1
+}
+
+# An older qemu's entry is replaced, even where it runs them.
 enable_i386_programs() {
-    if [ -e $binfmt/qemu-i386 ]; then
-        grep -qx "interpreter $qemu" $binfmt/qemu-i386 && qemu_is_recent &&
-            /usr/lib/wine/wine --version >/dev/null 2>&1 && return
-    else
-        /usr/lib/wine/wine --version >/dev/null 2>&1 && return
+    if [ ! -e $binfmt/qemu-i386 ] ||
+        { grep -qx "interpreter $qemu" $binfmt/qemu-i386 && qemu_is_recent; }; then
+        i386_programs_run && return
     fi
     need_root "this kernel cannot run i386 programs, or runs them through an old qemu"
     install_recent_qemu
     [ -e $binfmt/register ] || mount -t binfmt_misc binfmt_misc $binfmt
     [ -e $binfmt/qemu-i386 ] && echo -1 > $binfmt/qemu-i386
     printf '%s' ':qemu-i386:M::\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00:\xff\xff\xff\xff\xff\xfe\xfe\x00\xff\xff\xff\xff\xff\xff\xff\xff\xfe\xff\xff\xff:'"$qemu"':F' > $binfmt/register
-    /usr/lib/wine/wine --version >/dev/null 2>&1 || {
+    i386_programs_run || {
         echo "i386 programs still cannot run" >&2
         exit 1
     }
