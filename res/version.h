@@ -8,6 +8,9 @@
 #define VERSION_PATCH 0
 #define VERSION_BUILD 0
 
+// The maker, as the version resource and the list of installed programs name it.
+#define VERSION_COMPANY "The Quillmere team"
+
 #define VERSION_NUMBERS VERSION_MAJOR, VERSION_MINOR, VERSION_PATCH, VERSION_BUILD
 // "1.0.0.0". The resource compiler does not join adjacent strings, so the dotted numbers
 // are quoted as one token sequence.
