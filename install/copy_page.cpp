@@ -13,12 +13,7 @@ static LRESULT OnCopyInit(HWND page, UINT, WPARAM, LPARAM)
     g_copyRow = 0;
     g_copyBusy = 0;
     g_copyCancelRequested = 0;
-    for (int i = 0; i < PAYLOAD_SUBDIRS; ++i) {
-        char path[PATH_CHARS + PAYLOAD_SUBDIR_FIELD];
-        if (CopyText(path, sizeof path, g_installDir) &&
-            AppendText(path, sizeof path, PayloadSubdirs[i]))
-            CreateDirectoryA(path, NULL);
-    }
+    MakePayloadFolders();
     ArmStep(ID_STEP_EXTRACT, 50); // periodic: each tick expands one row
     return 1;
 }

@@ -23,6 +23,7 @@ static char g_statusText[2 * MANIFEST_FIELD + 16];
 // which stops at 1024 characters.
 static char g_failureText[2 * ROW_PATH_CHARS + 64];
 static OFSTRUCT g_destinationRecord;
+static LONG g_expandedBytes;
 
 // What a row holds while it is expanded. Its compressed file goes through a folder of the
 // installer's own, made new in the temporary folder, so that nothing planted there under
@@ -45,7 +46,7 @@ static void ReportCopyFailure()
     AppendText(g_failureText, sizeof g_failureText, "\nTo=");
     AppendText(g_failureText, sizeof g_failureText, g_destinationPath);
     AppendText(g_failureText, sizeof g_failureText, "\nProgram will exit");
-    MessageBoxA(g_hCopyPage, g_failureText, "Error", MB_OK | MB_ICONERROR);
+    Report(g_hCopyPage, g_failureText, "Error", MB_OK | MB_ICONERROR);
     EndDialog(g_hCopyPage, 0);
     ArmStep(ID_STEP_ERROR, 100);
 }
@@ -77,12 +78,18 @@ static void AskCancelCopy()
     ArmStep(ID_STEP_CANCELLED, 100);
 }
 
+// Unattended, the shortcuts go where the shortcut page would propose them.
 static void CompleteCopy()
 {
     ProgressEnd();
     KillStepTimer();
     EndDialog(g_hCopyPage, 0);
-    ShowShortcutPage(g_hMainWnd); // runs its own modal loop inside this tick
+    if (g_switches.level == UI_FULL) {
+        ShowShortcutPage(g_hMainWnd); // runs its own modal loop inside this tick
+    } else {
+        FinishUnattended();
+        ArmStep(ID_STEP_DONE, 100);
+    }
     g_copyBusy = 0;
 }
 
@@ -170,10 +177,10 @@ static BOOL ExpandTemporaryFile(int row)
     DestinationOf(row, g_destinationPath);
     g_lzSource = LZInit((INT)(INT_PTR)g_temporaryFile);
     INT destination = LZOpenFileA(g_destinationPath, &g_destinationRecord, OF_CREATE | OF_WRITE);
-    BOOL copied = g_lzSource >= 0 && destination >= 0 && LZCopy(g_lzSource, destination) >= 0;
+    g_expandedBytes = g_lzSource >= 0 && destination >= 0 ? LZCopy(g_lzSource, destination) : -1;
     if (destination >= 0)
         LZClose(destination);
-    return copied;
+    return g_expandedBytes >= 0;
 }
 
 // The row's file is gone once its name is not found; until then (a virus scanner or an
@@ -219,6 +226,34 @@ static void StartRow()
     g_lzSource = -1;
 }
 
+void MakePayloadFolders()
+{
+    for (int i = 0; i < PAYLOAD_SUBDIRS; ++i) {
+        char path[PATH_CHARS + PAYLOAD_SUBDIR_FIELD];
+        if (CopyText(path, sizeof path, g_installDir) &&
+            AppendText(path, sizeof path, PayloadSubdirs[i]))
+            CreateDirectoryA(path, NULL);
+    }
+}
+
+BOOL ExpandRow(int row)
+{
+    StartRow();
+    DWORD tempLength = GetTempPathA(PATH_CHARS, g_tempDir);
+    BOOL expanded = tempLength > 0 && tempLength < PATH_CHARS && MakeRowFolder(row) &&
+                    WriteTemporaryFile(row) && ExpandTemporaryFile(row);
+    DWORD error = GetLastError();
+    ReleaseRow();
+    if (expanded) {
+        Log("Wrote ");
+        Log(g_destinationPath);
+        LogNumber(", bytes: ", (DWORD)g_expandedBytes);
+    } else {
+        LogFailure(PayloadManifest.destination[row], error);
+    }
+    return expanded;
+}
+
 void ExpandNextPayload()
 {
     if (g_copyBusy || g_copyCancelRequested) {
@@ -239,11 +274,7 @@ void ExpandNextPayload()
     SetDlgItemTextA(g_hCopyPage, IDC_COPY_STATUS, g_statusText);
     ProgressStep();
 
-    StartRow();
-    DWORD tempLength = GetTempPathA(PATH_CHARS, g_tempDir);
-    BOOL expanded = tempLength > 0 && tempLength < PATH_CHARS && MakeRowFolder(row) &&
-                    WriteTemporaryFile(row) && ExpandTemporaryFile(row);
-    ReleaseRow();
+    BOOL expanded = ExpandRow(row);
     g_copyBusy = 0;
     if (!expanded) {
         ReportCopyFailure();

@@ -11,6 +11,10 @@ extern int g_copyRow;
 extern LONG g_copyBusy;
 extern LONG g_copyCancelRequested;
 void ExpandNextPayload();
+// The installation directory's sub-directories, and one row's file in its place, logged;
+// without a page.
+void MakePayloadFolders();
+BOOL ExpandRow(int row);
 
 // copy_page.cpp
 extern HWND g_hCopyPage;

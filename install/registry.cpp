@@ -5,6 +5,7 @@
 #define UNINSTALL_KEY UNINSTALL_LIST PRODUCT_FOLDER
 #define UNINSTALLER "\\removequill.exe"
 #define PROGRAM "\\quillmere.exe"
+#define QUIET " /S" // the uninstaller's switch for removal without a window
 #define KEY_FAILURE_FORMAT "Couldn't create key in registry\n%s"
 #define OPEN_ACCESS (KEY_READ | KEY_SET_VALUE | KEY_CREATE_SUB_KEY)
 
@@ -22,23 +23,46 @@ const char *VersionKeyPath(DWORD version)
     return IsWindows9x(version) ? WINDOWS_KEY : WINDOWS_NT_KEY;
 }
 
+// Anything not written makes the installation a failed one, which the exit code tells.
+static BOOL Written(LONG result, const char *what)
+{
+    if (result == ERROR_SUCCESS)
+        return TRUE;
+    LogFailure(what, (DWORD)result);
+    g_exitCode = ERROR_INSTALL_FAILURE;
+    return FALSE;
+}
+
 // NT refuses a sub-key that begins with a separator; the 9x family reads it as relative.
 static BOOL CreateProductKey(HKEY parent, const char *subKey, HKEY *key)
 {
     while (*subKey == '\\')
         ++subKey;
-    return RegCreateKeyExA(parent, subKey, 0, (char *)"", REG_OPTION_NON_VOLATILE,
-                           KEY_ALL_ACCESS, NULL, key, NULL) == ERROR_SUCCESS;
+    LogLine("Registry key ", subKey);
+    return Written(RegCreateKeyExA(parent, subKey, 0, (char *)"", REG_OPTION_NON_VOLATILE,
+                                   KEY_ALL_ACCESS, NULL, key, NULL),
+                   subKey);
+}
+
+static void SetValue(HKEY key, const char *name, DWORD type, const void *data, DWORD size)
+{
+    Written(RegSetValueExA(key, name, 0, type, (const BYTE *)data, size), name);
 }
 
 static void SetText(HKEY key, const char *name, const char *text)
 {
-    RegSetValueExA(key, name, 0, REG_SZ, (const BYTE *)text, lstrlenA(text) + 1);
+    Log("  ");
+    Log(name);
+    LogLine(" = ", text);
+    SetValue(key, name, REG_SZ, text, lstrlenA(text) + 1);
 }
 
 static void SetNumber(HKEY key, const char *name, DWORD number)
 {
-    RegSetValueExA(key, name, 0, REG_DWORD, (const BYTE *)&number, sizeof number);
+    Log("  ");
+    Log(name);
+    LogNumber(" = ", number);
+    SetValue(key, name, REG_DWORD, &number, sizeof number);
 }
 
 // g_installDir may fill its whole buffer, so the joined values get room of their own;
@@ -76,7 +100,8 @@ static void WriteUninstallEntry(HKEY versionKey, BOOL listed)
 {
     // Room for the longest joined value, the quoted command, and for any installed file.
     char joined[PATH_CHARS + MANIFEST_FIELD];
-    static_assert(MANIFEST_FIELD >= sizeof UNINSTALLER + 2 && sizeof UNINSTALLER >= sizeof PROGRAM,
+    static_assert(MANIFEST_FIELD >= sizeof UNINSTALLER + sizeof QUIET + 2 &&
+                      sizeof UNINSTALLER >= sizeof PROGRAM,
                   "every joined value fits");
     HKEY key;
     if (!CreateProductKey(versionKey, UNINSTALL_KEY, &key))
@@ -87,6 +112,9 @@ static void WriteUninstallEntry(HKEY versionKey, BOOL listed)
     SetText(key, "Scdir", g_shortcutDir);
     SetText(key, "Progdir", g_installDir);
     if (listed) {
+        AppendText(joined, sizeof joined, QUIET);
+        SetText(key, "QuietUninstallString", joined);
+        SetText(key, "Publisher", VERSION_COMPANY);
         JoinInstallDir(joined, sizeof joined, PROGRAM);
         SetText(key, "DisplayIcon", joined);
         SetText(key, "DisplayVersion", VERSION_TEXT);
@@ -100,27 +128,31 @@ static void WriteUninstallEntry(HKEY versionKey, BOOL listed)
 
 // The NT family's list of installed programs reads the "Windows" key too: there the entry
 // is written a second time.
+static BOOL OpenMachineKey(const char *path, HKEY *key)
+{
+    LogLine("Registry: HKEY_LOCAL_MACHINE\\", path);
+    return Written(RegOpenKeyExA(HKEY_LOCAL_MACHINE, path, 0, OPEN_ACCESS, key), path);
+}
+
 void WriteRegistryEntries()
 {
     const char *versionKey = VersionKeyPath(g_winVersion);
     HKEY parent, key;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, versionKey, 0, OPEN_ACCESS, &parent) != ERROR_SUCCESS) {
+    if (!OpenMachineKey(versionKey, &parent)) {
         char message[sizeof KEY_FAILURE_FORMAT + sizeof WINDOWS_NT_KEY];
         wsprintfA(message, KEY_FAILURE_FORMAT, versionKey);
-        MessageBoxA(g_hMainWnd, message, NULL, MB_OK);
+        Report(g_hMainWnd, message, NULL, MB_OK);
         return;
     }
     BOOL listed = IsWindows9x(g_winVersion);
     WriteUninstallEntry(parent, listed);
     RegCloseKey(parent);
-    if (!listed &&
-        RegOpenKeyExA(HKEY_LOCAL_MACHINE, WINDOWS_KEY, 0, OPEN_ACCESS, &parent) == ERROR_SUCCESS) {
+    if (!listed && OpenMachineKey(WINDOWS_KEY, &parent)) {
         WriteUninstallEntry(parent, TRUE);
         RegCloseKey(parent);
     }
 
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, APP_PATHS_KEY, 0, OPEN_ACCESS, &parent) !=
-        ERROR_SUCCESS)
+    if (!OpenMachineKey(APP_PATHS_KEY, &parent))
         return;
     if (CreateProductKey(parent, PRODUCT_FOLDER, &key)) {
         char program[PATH_CHARS + sizeof "\\" PRODUCT_FOLDER];

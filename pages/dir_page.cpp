@@ -18,14 +18,21 @@ BOOL ComposeInstallDir()
     return TRUE;
 }
 
-static LRESULT OnDirInit(HWND page, UINT, WPARAM, LPARAM)
+void ProposeInstallDir()
 {
     ScanDrives();
     CopyText(g_dirName, DIR_NAME_CHARS, PRODUCT_FOLDER);
     g_securityAttributes.nLength = sizeof g_securityAttributes;
     g_securityAttributes.lpSecurityDescriptor = NULL;
     g_securityAttributes.bInheritHandle = FALSE;
+    if (g_switches.folder[0])
+        ChooseFolder(g_switches.folder);
     ComposeInstallDir();
+}
+
+static LRESULT OnDirInit(HWND page, UINT, WPARAM, LPARAM)
+{
+    ProposeInstallDir();
     SetDlgItemTextA(page, IDC_PATH, g_installDir);
     return 1;
 }

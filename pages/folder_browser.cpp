@@ -61,6 +61,22 @@ void ScanDrives()
     UpdateFreeSpace(g_driveIndex);
 }
 
+void ChooseFolder(const char *folder)
+{
+    int name = lstrlenA(folder);
+    while (folder[name - 1] != '\\')
+        --name;
+    CopyText(g_dirName, DIR_NAME_CHARS, folder + name);
+    CopyText(g_baseDir, PATH_CHARS, folder);
+    g_baseDir[name > 3 ? name - 1 : name] = '\0'; // a drive's root keeps its separator
+    g_driveIndex = -1;
+    for (int i = 0; i < g_driveCount; ++i) {
+        if (g_drives[i][0] == (folder[0] & ~0x20)) // the table holds capitals
+            g_driveIndex = i;
+    }
+    UpdateFreeSpace(g_driveIndex);
+}
+
 // Long division of the 64-bit byte count in 16-bit steps, so that only 32-bit divisions
 // are needed (the compiler's 64-bit division is a library routine).
 DWORD FreeKilobytes(DWORD sectorsPerCluster, DWORD bytesPerSector, DWORD freeClusters)

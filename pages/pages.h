@@ -24,12 +24,18 @@ int ShowAgreementPage(HWND owner);
 extern char g_installDir[PATH_CHARS];
 extern SECURITY_ATTRIBUTES g_securityAttributes;
 int ShowDirPage(HWND owner);
+// The folder the page proposes, in g_installDir: the command line's, or the product
+// folder in the default place; with the free space of its drive.
+void ProposeInstallDir();
 
 // folder_browser.cpp: the drive and folder in which the product folder is made
 extern char g_baseDir[PATH_CHARS];
 extern char g_dirName[DIR_NAME_CHARS];
 extern DWORD g_freeKB;
 void ScanDrives();
+// A folder named in full ("X:\\parent\\name", which fits g_baseDir and g_dirName) as the
+// chosen drive, parent and name.
+void ChooseFolder(const char *folder);
 INT_PTR CALLBACK FolderBrowserProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
 // folder_list.cpp: the list both browsers show and walk
@@ -50,5 +56,7 @@ extern char g_shortcutDir[PATH_CHARS];
 extern DWORD g_winVersion;
 // The last page, opened by the extraction engine once every payload file is in place.
 int ShowShortcutPage(HWND owner);
+// What "Finnish" does, in the program group the page would propose, without the page.
+void FinishUnattended();
 
 #endif

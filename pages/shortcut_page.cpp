@@ -53,10 +53,18 @@ static BOOL MakeShortcuts()
     BOOL made = IsFolder(g_shortcutDir);
     for (int i = 0; i < SHORTCUT_ROWS; ++i) {
         const ShortcutRow *row = &ProgramGroupShortcuts[i];
-        if (!JoinPath(g_pathBuffer, g_shortcutDir, row->linkFile) ||
-            !JoinPath(g_linkTarget, g_installDir, row->target) ||
-            FAILED(CreateShortcut(g_linkTarget, g_pathBuffer, row->description)))
+        HRESULT result = E_FAIL;
+        if (JoinPath(g_pathBuffer, g_shortcutDir, row->linkFile) &&
+            JoinPath(g_linkTarget, g_installDir, row->target))
+            result = CreateShortcut(g_linkTarget, g_pathBuffer, row->description);
+        if (FAILED(result)) {
+            LogFailure(row->linkFile, (DWORD)result);
             made = FALSE;
+        } else {
+            Log("Shortcut ");
+            Log(g_pathBuffer);
+            LogLine(" to ", g_linkTarget);
+        }
     }
     CopyText(g_pathBuffer, PATH_CHARS, g_shortcutDir);
     return made;
@@ -67,19 +75,26 @@ static void ReportShortcutFailure()
     char message[sizeof SHORTCUTS_FAILED + PATH_CHARS];
     CopyText(message, sizeof message, SHORTCUTS_FAILED);
     AppendText(message, sizeof message, g_shortcutDir);
-    MessageBoxA(g_hMainWnd, message, SHORTCUTS_FAILED_CAPTION, MB_OK | MB_ICONEXCLAMATION);
+    Report(g_hMainWnd, message, SHORTCUTS_FAILED_CAPTION, MB_OK | MB_ICONEXCLAMATION);
 }
 
-// The installation is complete whatever happens to the shortcuts: success follows.
-static void OnShortcutFinish(HWND page)
+// The installation is complete whatever happens to the shortcuts. The program group's
+// folder is shown to whoever is there.
+static void FinishInstallation()
 {
-    EndDialog(page, 0);
     BOOL grouped = CompleteProgramGroup();
+    LogLine("Program group: ", g_shortcutDir);
     WriteRegistryEntries();
     if (!grouped || !MakeShortcuts())
         ReportShortcutFailure();
-    if (grouped && IsFolder(g_shortcutDir))
+    if (grouped && IsFolder(g_shortcutDir) && g_switches.level == UI_FULL)
         ShellExecuteA(g_hMainWnd, NULL, g_pathBuffer, NULL, NULL, SW_SHOWNA);
+}
+
+static void OnShortcutFinish(HWND page)
+{
+    EndDialog(page, 0);
+    FinishInstallation();
     ArmStep(ID_STEP_DONE, 100);
 }
 
@@ -87,6 +102,7 @@ static void OnShortcutFinish(HWND page)
 // no Programs folder, the system's own all-users one serves.
 static void ChooseStartMenuFolder()
 {
+    g_winVersion = GetVersion();
     GetWindowsDirectoryA(g_shortcutDir, PATH_CHARS);
     AppendText(g_shortcutDir, PATH_CHARS, START_MENU_PROGRAMS);
     char programs[MAX_PATH];
@@ -94,9 +110,14 @@ static void ChooseStartMenuFolder()
         CopyText(g_shortcutDir, PATH_CHARS, programs);
 }
 
+void FinishUnattended()
+{
+    ChooseStartMenuFolder();
+    FinishInstallation();
+}
+
 static LRESULT OnShortcutInit(HWND page, UINT, WPARAM, LPARAM)
 {
-    g_winVersion = GetVersion();
     ChooseStartMenuFolder();
     ShowProgramGroup(page);
     return 1;

@@ -11,4 +11,8 @@ extern const CommandMap g_mainCommandMap;
 // msgmap.cpp: the default procedure a DefProcKind names
 LRESULT CallDefProc(LONG kind, HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
+// command_line.cpp: the switches after the program's name; 0, or ERROR_INVALID_PARAMETER
+// for a line that holds anything else (switches->bad).
+int ParseCommandLine(const char *line, Switches *switches);
+
 #endif

@@ -7,6 +7,8 @@ HWND g_hMainWnd;
 int g_screenWidth;
 int g_screenHeight;
 char g_startDir[PATH_CHARS];
+Switches g_switches;
+int g_exitCode;
 
 // Current-directory reads are limited to 500 characters, well inside g_startDir.
 #define START_DIR_READ 500
@@ -31,7 +33,8 @@ static LRESULT OnMainCreate(HWND window, UINT, WPARAM, LPARAM)
         g_startDir[2] = '\0'; // a drive root keeps only its letter and colon
 
     CreateBackdrop(window);
-    g_stepTimer = SetTimer(window, ID_STEP_AGREEMENT, 100, NULL);
+    // Unattended, the folder is settled before the window opens: the copy comes first.
+    g_stepTimer = SetTimer(window, g_switches.level ? ID_STEP_COPY : ID_STEP_AGREEMENT, 100, NULL);
     return 0;
 }
 

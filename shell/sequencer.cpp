@@ -11,15 +11,17 @@ struct ClosingMessage {
     const char *text;
     const char *caption;
     UINT type;
+    int exitCode;
 };
 
 static const ClosingMessage g_closingMessages[] = {
-    {ID_STEP_DONE, "Quillmere was successfully installed", "Setup", MB_OK | MB_ICONINFORMATION},
+    {ID_STEP_DONE, "Quillmere was successfully installed", "Setup", MB_OK | MB_ICONINFORMATION, 0},
     {ID_STEP_ERROR,
      "An error was ocured.\nYou can send me an email on: " SUPPORT_ADDRESS
      "\nwith your error message for a instruction how to setup this progam",
-     "Setup error", MB_OK | MB_ICONEXCLAMATION},
-    {ID_STEP_CANCELLED, "Program will exit", "Setup canceled", MB_OK | MB_ICONEXCLAMATION},
+     "Setup error", MB_OK | MB_ICONEXCLAMATION, ERROR_INSTALL_FAILURE},
+    {ID_STEP_CANCELLED, "Program will exit", "Setup canceled", MB_OK | MB_ICONEXCLAMATION,
+     ERROR_INSTALL_USEREXIT},
 };
 
 typedef int (*PageOpener)(HWND owner);
@@ -71,7 +73,9 @@ LRESULT OnStepTimer(HWND, UINT, WPARAM wParam, LPARAM)
         const ClosingMessage *closing = &g_closingMessages[i];
         if (closing->step == wParam) {
             KillStepTimer();
-            MessageBoxA(g_hMainWnd, closing->text, closing->caption, closing->type);
+            if (g_exitCode != ERROR_INSTALL_FAILURE) // a failure on the way stays one
+                g_exitCode = closing->exitCode;
+            Report(g_hMainWnd, closing->text, closing->caption, closing->type);
             DestroyWindow(g_hMainWnd);
             return 0;
         }

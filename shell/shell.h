@@ -21,6 +21,46 @@ LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
 // FALSE on Windows 9x, which lacks delete-on-close and the halftone stretch.
 BOOL OnWindowsNT();
 
+// What the command line asks for. Started without arguments setup.exe asks everything;
+// unattended it takes what the pages would propose.
+enum UiLevel {
+    UI_FULL = 0,    // every page and message
+    UI_PASSIVE = 1, // the backdrop and the copy page, nothing else
+    UI_SILENT = 2   // no window at all
+};
+struct Switches {
+    int level;
+    BOOL help;
+    BOOL bad;
+    char folder[PATH_CHARS]; // the installation folder, "" for the page's own
+    char log[PATH_CHARS];    // "" for no log
+};
+extern Switches g_switches;
+// The process's exit code should the run end now; the closing steps settle it.
+extern int g_exitCode;
+
+// log.cpp: the log the command line asks for, written as the run goes; without one these
+// do nothing.
+BOOL OpenLog(const char *path);
+void Log(const char *text);
+void LogLine(const char *label, const char *text);
+void LogNumber(const char *label, DWORD number);
+// "Failed: what (error N: the system's text)"
+void LogFailure(const char *what, DWORD error);
+// "N: the system's text" in text.
+void DescribeError(DWORD error, char *text, int size);
+// A report to the user: a message box when somebody is asked, and a line of the log.
+void Report(HWND owner, const char *text, const char *caption, UINT type);
+// Logs the outcome and ends the process with this exit code.
+void EndSetup(int exitCode);
+
+// unattended.cpp: /S and /passive. The installation folder as the directory page would
+// propose it, checked for free space and made; FALSE, with the exit code set, when it
+// cannot be used.
+BOOL PrepareUnattended();
+// Everything of /S after that; the exit code.
+int InstallSilently();
+
 // sequencer.cpp
 extern UINT_PTR g_stepTimer;
 LRESULT OnStepTimer(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

@@ -1,5 +1,6 @@
-#include "shell.h"
+#include "internal.h"
 #include "../shared/dll_search.h"
+#include "../res/version.h"
 #include <delayimp.h>
 
 // LZ32 and COMCTL32 are not among the libraries Windows protects from copies beside a
@@ -15,14 +16,29 @@ static const char *const SHELL_LIBRARIES[] = {"userenv.dll", "setupapi.dll", "ap
                                               "propsys.dll", "ntmarta.dll",  "cryptbase.dll",
                                               "clbcatq.dll"};
 static char g_libraryPath[MAX_PATH];
-static char g_libraryFailure[MAX_PATH + 64];
+static char g_messageText[PATH_CHARS + 300];
 
-static void ReportLibraryFailure()
+#define USAGE                                                                                  \
+    "setup.exe [/S | /passive] [/LOG=file] [/D=X:\\folder]\n\n"                              \
+    "/S, /quiet\tno window, no question\n"                                                    \
+    "/passive\tonly the progress\n"                                                           \
+    "/LOG=file\ta log of what is done\n"                                                      \
+    "/D=X:\\folder\tthe folder, last on the line\n\n"                                          \
+    "Exit codes: 0 installed, 1602 cancelled, 1603 failed, 112 disk full, 87 bad command "     \
+    "line, 1622 no log, 1618 another setup runs, 32 Quillmere is in use"
+
+// A system library or one of its functions (function, when not NULL) is missing: nothing
+// can be done without it.
+static void ReportLibraryFailure(const char *function)
 {
-    CopyText(g_libraryFailure, sizeof g_libraryFailure, "Unable to load a system library:\n");
-    AppendText(g_libraryFailure, sizeof g_libraryFailure, g_libraryPath);
-    AppendText(g_libraryFailure, sizeof g_libraryFailure, "\nProgram will exit");
-    MessageBoxA(NULL, g_libraryFailure, "Error", MB_OK | MB_ICONERROR);
+    CopyText(g_messageText, sizeof g_messageText, "Unable to load a system library:\n");
+    AppendText(g_messageText, sizeof g_messageText, g_libraryPath);
+    if (function) {
+        AppendText(g_messageText, sizeof g_messageText, "\nFunction: ");
+        AppendText(g_messageText, sizeof g_messageText, function);
+    }
+    AppendText(g_messageText, sizeof g_messageText, "\nProgram will exit");
+    Report(NULL, g_messageText, "Error", MB_OK | MB_ICONERROR);
 }
 
 // Called by a delay-load thunk on the first call of its function: loads the library from
@@ -43,8 +59,8 @@ extern "C" FARPROC WINAPI __delayLoadHelper2(PCImgDelayDescr library, FARPROC *s
     FARPROC address = *module ? GetProcAddress(*module, (const char *)function->Name) : NULL;
     if (!address) {
         SystemLibraryPath(name, g_libraryPath);
-        ReportLibraryFailure();
-        ExitProcess(0);
+        ReportLibraryFailure((const char *)function->Name);
+        EndSetup(ERROR_INSTALL_FAILURE);
     }
     *slot = address;
     return address;
@@ -54,20 +70,62 @@ static BOOL LoadSystemLibraries()
 {
     for (const char *name : SYSTEM_LIBRARIES) {
         if (!LoadSystemLibrary(name, g_libraryPath)) {
-            ReportLibraryFailure();
+            ReportLibraryFailure(NULL);
             return FALSE;
         }
     }
     return TRUE;
 }
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
+// The log's first lines: what runs, where, and what it was asked.
+static void LogStart()
+{
+    DWORD version = GetVersion();
+    char text[64];
+    wsprintfA(text, "%u.%u.%u", LOBYTE(version), HIBYTE(version), HIWORD(version) & 0x7FFF);
+    LogLine("Quillmere Setup ", VERSION_TEXT);
+    LogLine("Windows ", text);
+    LogLine("Command line: ", GetCommandLineA());
+}
+
+// The log asked for, made new; FALSE, having said so when somebody is there, when it
+// cannot be.
+static BOOL StartLog()
+{
+    if (!g_switches.log[0] || OpenLog(g_switches.log)) {
+        LogStart();
+        return TRUE;
+    }
+    char why[256];
+    DescribeError(GetLastError(), why, sizeof why);
+    CopyText(g_messageText, sizeof g_messageText, "The log file cannot be created:\n");
+    AppendText(g_messageText, sizeof g_messageText, g_switches.log);
+    AppendText(g_messageText, sizeof g_messageText, "\nError ");
+    AppendText(g_messageText, sizeof g_messageText, why);
+    Report(NULL, g_messageText, "Setup", MB_OK | MB_ICONERROR);
+    return FALSE;
+}
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int)
 {
     RestrictDllSearch(SHELL_LIBRARIES, sizeof SHELL_LIBRARIES / sizeof SHELL_LIBRARIES[0]);
-    if (!LoadSystemLibraries())
-        return 0;
-    LoadStringA(instance, IDS_CLASS_NAME, g_className, CLASS_NAME_CHARS);
     g_hInstance = instance;
+    int bad = ParseCommandLine(commandLine, &g_switches);
+    if (bad || g_switches.help) {
+        if (g_switches.level == UI_FULL)
+            MessageBoxA(NULL, USAGE, "Setup", MB_OK | (bad ? MB_ICONERROR : MB_ICONINFORMATION));
+        return bad;
+    }
+    if (!StartLog())
+        return ERROR_INSTALL_LOG_FAILURE;
+    if (!LoadSystemLibraries())
+        return ERROR_INSTALL_FAILURE;
+    if (g_switches.level != UI_FULL && !PrepareUnattended())
+        return g_exitCode;
+    if (g_switches.level == UI_SILENT)
+        return InstallSilently();
+    g_exitCode = ERROR_INSTALL_USEREXIT; // until the run ends otherwise
+    LoadStringA(instance, IDS_CLASS_NAME, g_className, CLASS_NAME_CHARS);
 
     WNDCLASSA windowClass;
     windowClass.style = CS_HREDRAW | CS_VREDRAW;
@@ -81,13 +139,13 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
     windowClass.lpszMenuName = g_className;
     windowClass.lpszClassName = g_className;
     if (!RegisterClassA(&windowClass) && !RegisterClassA(&windowClass))
-        return 0;
+        return ERROR_INSTALL_FAILURE;
 
     g_hMainWnd = CreateWindowExA(0, g_className, g_className,
                                  WS_POPUP | WS_VISIBLE | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX,
                                  0, 0, 0, 0, NULL, NULL, g_hInstance, NULL);
     if (!g_hMainWnd)
-        return 0;
+        return ERROR_INSTALL_FAILURE;
     UpdateWindow(g_hMainWnd);
 
     HACCEL accelerators = LoadAcceleratorsA(g_hInstance, g_className);
@@ -98,12 +156,12 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
             DispatchMessageA(&message);
         }
     }
-    return (int)message.wParam;
+    return g_exitCode;
 }
 
-// setup.exe takes no arguments and needs nothing of the C runtime's start-up, whose
-// prebuilt code is not fit for the i486 that Windows 98 runs on.
+// setup.exe needs nothing of the C runtime's start-up, whose prebuilt code is not fit for
+// the i486 that Windows 98 runs on. WinMain is given the whole command line.
 extern "C" void SetupEntry()
 {
-    ExitProcess(WinMain(GetModuleHandleA(NULL), NULL, (char *)"", SW_SHOWDEFAULT));
+    EndSetup(WinMain(GetModuleHandleA(NULL), NULL, GetCommandLineA(), SW_SHOWDEFAULT));
 }

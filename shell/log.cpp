@@ -1,0 +1,73 @@
+#include "shell.h"
+
+// Each line goes to the file as it is made, so that whatever ends the run leaves what
+// happened so far.
+static HANDLE g_log;
+
+BOOL OpenLog(const char *path)
+{
+    HANDLE file = CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ, NULL, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, NULL);
+    if (file == INVALID_HANDLE_VALUE)
+        return FALSE;
+    g_log = file;
+    return TRUE;
+}
+
+void Log(const char *text)
+{
+    DWORD written;
+    if (g_log)
+        WriteFile(g_log, text, lstrlenA(text), &written, NULL);
+}
+
+void LogLine(const char *label, const char *text)
+{
+    Log(label);
+    Log(text);
+    Log("\r\n");
+}
+
+void LogNumber(const char *label, DWORD number)
+{
+    char digits[12];
+    wsprintfA(digits, "%lu", number);
+    LogLine(label, digits);
+}
+
+void DescribeError(DWORD error, char *text, int size)
+{
+    int length = wsprintfA(text, "%lu: ", error);
+    if (!FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, NULL, error,
+                        0, text + length, size - length, NULL))
+        text[length - 2] = '\0';
+    for (length = lstrlenA(text); length > 0 && (BYTE)text[length - 1] <= ' '; --length)
+        text[length - 1] = '\0'; // the system's text ends in a line break
+}
+
+void LogFailure(const char *what, DWORD error)
+{
+    char why[256];
+    DescribeError(error, why, sizeof why);
+    Log("Failed: ");
+    Log(what);
+    Log(" (error ");
+    Log(why);
+    LogLine(")", "");
+}
+
+void Report(HWND owner, const char *text, const char *caption, UINT type)
+{
+    LogLine("Message: ", text);
+    if (g_switches.level == UI_FULL)
+        MessageBoxA(owner, text, caption, type);
+}
+
+// The exit codes are the system's own error numbers: its text tells the outcome.
+void EndSetup(int exitCode)
+{
+    char outcome[256];
+    DescribeError((DWORD)exitCode, outcome, sizeof outcome);
+    LogLine("Exit code ", outcome);
+    ExitProcess((UINT)exitCode);
+}

@@ -1,0 +1,29 @@
+#include "shell.h"
+#include "../pages/pages.h"
+#include "../install/install.h"
+
+// An existing folder is used, as if the directory page's question had been answered Yes;
+// where nobody can be asked to free space, the run ends.
+BOOL PrepareUnattended()
+{
+    ProposeInstallDir();
+    LogLine("Install folder: ", g_installDir);
+    if (g_freeKB < REQUIRED_KB) {
+        LogNumber("Not enough free space, in units of 1000 bytes: ", g_freeKB);
+        g_exitCode = ERROR_DISK_FULL;
+        return FALSE;
+    }
+    CreateDirectoryA(g_installDir, &g_securityAttributes);
+    return TRUE;
+}
+
+int InstallSilently()
+{
+    MakePayloadFolders();
+    for (int row = 0; row < MANIFEST_ROWS; ++row) {
+        if (!ExpandRow(row))
+            return ERROR_INSTALL_FAILURE;
+    }
+    FinishUnattended();
+    return g_exitCode;
+}
