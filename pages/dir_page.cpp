@@ -30,6 +30,20 @@ void ProposeInstallDir()
     ComposeInstallDir();
 }
 
+// A folder named on the command line may lie in folders that do not exist yet: they are
+// made first.
+BOOL MakeInstallDir()
+{
+    for (char *separator = g_installDir + 3; *separator; ++separator) {
+        if (*separator == '\\') {
+            *separator = '\0';
+            CreateDirectoryA(g_installDir, &g_securityAttributes);
+            *separator = '\\';
+        }
+    }
+    return CreateDirectoryA(g_installDir, &g_securityAttributes);
+}
+
 static LRESULT OnDirInit(HWND page, UINT, WPARAM, LPARAM)
 {
     ProposeInstallDir();
@@ -53,7 +67,7 @@ static void OnDirNext(HWND page)
         return;
     }
     EndDialog(page, 0);
-    if (!CreateDirectoryA(g_installDir, &g_securityAttributes) &&
+    if (!MakeInstallDir() &&
         MessageBoxA(page, EXISTS_QUESTION, NULL, MB_YESNO | MB_ICONQUESTION) == IDNO) {
         ArmStep(ID_STEP_CANCELLED, 100);
         return;

@@ -13,7 +13,7 @@ BOOL PrepareUnattended()
         g_exitCode = ERROR_DISK_FULL;
         return FALSE;
     }
-    CreateDirectoryA(g_installDir, &g_securityAttributes);
+    MakeInstallDir();
     return TRUE;
 }
 

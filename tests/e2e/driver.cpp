@@ -51,10 +51,10 @@ bool StartProgram(const std::string &path, const std::string &arguments, const c
     return true;
 }
 
-bool StartSetup(const char *currentDir)
+bool StartSetup(const char *currentDir, const std::string &arguments)
 {
     g_temporaryEntriesAtStart = TemporaryFolderEntries();
-    return StartProgram(g_setupPath, "", currentDir);
+    return StartProgram(g_setupPath, arguments, currentDir);
 }
 
 std::string ProgramOutput(const std::string &path, const std::string &arguments)
@@ -1145,15 +1145,15 @@ static DWORD MachineNumber(const char *key, const char *name)
 }
 
 // The product version in the version resource of the program under test.
-static std::string ProductVersion()
+static std::string VersionString(const char *name)
 {
     DWORD ignored = 0, size = GetFileVersionInfoSizeA(g_setupPath.c_str(), &ignored);
     std::vector<char> data(size + 1);
     char *text = NULL;
     UINT length = 0;
+    std::string query = std::string("\\StringFileInfo\\040904B0\\") + name;
     if (!size || !GetFileVersionInfoA(g_setupPath.c_str(), 0, size, &data[0]) ||
-        !VerQueryValueA(&data[0], "\\StringFileInfo\\040904B0\\ProductVersion",
-                        (void **)&text, &length))
+        !VerQueryValueA(&data[0], query.c_str(), (void **)&text, &length))
         return "<none>";
     return text;
 }
@@ -1167,30 +1167,40 @@ static DWORD PayloadKilobytes()
     return (bytes + 1023) / 1024;
 }
 
-static void CheckEntry(const char *key, const char *command, const char *group)
+static void CheckEntry(const char *key, const std::string &command, const char *group,
+                       const std::string &folder)
 {
     ok(MachineString(key, "DisplayName") == "Quillmere", "DisplayName under %s", key);
     ok(MachineString(key, "UninstallString") == command, "UninstallString under %s: %s", key,
        MachineString(key, "UninstallString").c_str());
     ok(MachineString(key, "Scdir") == group, "Scdir under %s: %s", key,
        MachineString(key, "Scdir").c_str());
-    ok(MachineString(key, "Progdir") == INSTALL_DIR, "Progdir under %s: %s", key,
+    ok(MachineString(key, "Progdir") == folder, "Progdir under %s: %s", key,
        MachineString(key, "Progdir").c_str());
 }
 
-void CheckRegistry(bool windowsNT, const char *group)
+void CheckRegistry(bool windowsNT, const char *group, const char *installDir)
 {
+    std::string folder = installDir, uninstaller = folder + "\\removequill.exe";
     if (windowsNT)
-        CheckEntry(NT_UNINSTALL, INSTALL_DIR "\\removequill.exe", group);
+        CheckEntry(NT_UNINSTALL, uninstaller, group, folder);
     else
         ok(!MachineKeyExists(NT_UNINSTALL), "nothing under the NT key's uninstall list");
-    CheckEntry(WIN_UNINSTALL, "\"" INSTALL_DIR "\\removequill.exe\"", group);
-    ok(MachineString(WIN_UNINSTALL, "DisplayIcon") == INSTALL_DIR "\\quillmere.exe",
+    CheckEntry(WIN_UNINSTALL, "\"" + uninstaller + "\"", group, folder);
+    if (windowsNT) {
+        ok(MachineString(WIN_UNINSTALL, "QuietUninstallString") == "\"" + uninstaller + "\" /S",
+           "QuietUninstallString: %s", MachineString(WIN_UNINSTALL, "QuietUninstallString").c_str());
+        ok(MachineString(WIN_UNINSTALL, "Publisher") == VersionString("CompanyName"),
+           "Publisher: %s, the version resource names %s",
+           MachineString(WIN_UNINSTALL, "Publisher").c_str(), VersionString("CompanyName").c_str());
+    }
+    ok(MachineString(WIN_UNINSTALL, "DisplayIcon") == folder + "\\quillmere.exe",
        "DisplayIcon: %s", MachineString(WIN_UNINSTALL, "DisplayIcon").c_str());
-    ok(MachineString(WIN_UNINSTALL, "DisplayVersion") == ProductVersion(),
+    ok(MachineString(WIN_UNINSTALL, "DisplayVersion") == VersionString("ProductVersion"),
        "DisplayVersion: %s, the version resource says %s",
-       MachineString(WIN_UNINSTALL, "DisplayVersion").c_str(), ProductVersion().c_str());
-    ok(MachineString(WIN_UNINSTALL, "InstallLocation") == INSTALL_DIR, "InstallLocation: %s",
+       MachineString(WIN_UNINSTALL, "DisplayVersion").c_str(),
+       VersionString("ProductVersion").c_str());
+    ok(MachineString(WIN_UNINSTALL, "InstallLocation") == folder, "InstallLocation: %s",
        MachineString(WIN_UNINSTALL, "InstallLocation").c_str());
     ok(MachineNumber(WIN_UNINSTALL, "EstimatedSize") == PayloadKilobytes(),
        "EstimatedSize: %lu KB, the payload takes %lu KB",
@@ -1198,8 +1208,8 @@ void CheckRegistry(bool windowsNT, const char *group)
     DWORD noModify = MachineNumber(WIN_UNINSTALL, "NoModify");
     DWORD noRepair = MachineNumber(WIN_UNINSTALL, "NoRepair");
     ok(noModify == 1 && noRepair == 1, "NoModify %lu, NoRepair %lu", noModify, noRepair);
-    ok(MachineString(APP_PATH, "") == INSTALL_DIR "\\Quillmere", "App Paths default: %s",
+    ok(MachineString(APP_PATH, "") == folder + "\\Quillmere", "App Paths default: %s",
        MachineString(APP_PATH, "").c_str());
-    ok(MachineString(APP_PATH, "Path") == INSTALL_DIR, "App Paths Path: %s",
+    ok(MachineString(APP_PATH, "Path") == folder, "App Paths Path: %s",
        MachineString(APP_PATH, "Path").c_str());
 }

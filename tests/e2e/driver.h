@@ -29,7 +29,7 @@ extern std::string g_setupPath;
 extern std::string g_extraArgument;
 
 // Process: the program under test is setup.exe, or any program started or followed since.
-bool StartSetup(const char *currentDir = "C:\\");
+bool StartSetup(const char *currentDir = "C:\\", const std::string &arguments = "");
 // Any program.
 bool StartProgram(const std::string &path, const std::string &arguments, const char *currentDir);
 // Runs a program with its standard output and error in a file and waits for its end; what
@@ -212,7 +212,8 @@ void CheckShortcuts(const char *folder, const char *installDir = INSTALL_DIR);
 // The uninstall entries: below the "Windows NT" key on the NT family only, as the
 // installer always wrote it; below the "Windows" key, which the system's list reads, with
 // a quoted command and what the list shows. Then the application path.
-void CheckRegistry(bool windowsNT, const char *group = PROGRAM_GROUP);
+void CheckRegistry(bool windowsNT, const char *group = PROGRAM_GROUP,
+                   const char *installDir = INSTALL_DIR);
 // The whole file, or "" when it cannot be read.
 std::string FileContents(const char *path);
 bool SameFileContents(const char *a, const char *b);

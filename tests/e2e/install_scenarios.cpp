@@ -181,6 +181,93 @@ SCENARIO(install_twice_win98)
     CheckInstalledFiles();
 }
 
+#define DEPLOY_DIR "C:\\Deploy to\\Quill mere"
+#define DEPLOY_LOG "C:\\setup log.txt"
+#define REMOVER_ROW 10 // removequill.exe
+
+static BOOL CALLBACK CountVisible(HWND window, LPARAM count)
+{
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    *(int *)count += process == SetupProcessId() && IsWindowVisible(window);
+    return TRUE;
+}
+
+// Waits for the program's end, looking all the while for a window of its own on screen;
+// its exit code.
+static DWORD ExitUnseen(int *seen)
+{
+    *seen = 0;
+    for (DWORD start = GetTickCount(); GetTickCount() - start < 4 * WAIT_MS; Sleep(10)) {
+        EnumWindows(CountVisible, (LPARAM)seen);
+        if (WaitSetupExit(0) != STILL_ACTIVE)
+            break;
+    }
+    return WaitSetupExit(0);
+}
+
+// A command line run as the system's list of installed programs runs it; its exit code.
+static DWORD RunCommand(std::string command)
+{
+    STARTUPINFOA startup;
+    ZeroMemory(&startup, sizeof startup);
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process;
+    if (!CreateProcessA(NULL, &command[0], NULL, NULL, FALSE, 0, NULL, "C:\\", &startup,
+                        &process))
+        return GetLastError();
+    DWORD code = STILL_ACTIVE;
+    if (WaitForSingleObject(process.hProcess, 4 * WAIT_MS) != WAIT_OBJECT_0)
+        TerminateProcess(process.hProcess, code);
+    GetExitCodeProcess(process.hProcess, &code);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return code;
+}
+
+// As a deployment tool installs: a bad switch changes nothing; /S with a folder of its own
+// shows nothing, installs everything there and logs each file; the quiet removal the entry
+// names takes it all away again, but for the user's own file.
+SCENARIO(install_silently)
+{
+    int seen = 0;
+    if (!StartSetup("C:\\", "/S /bogus"))
+        return;
+    DWORD code = ExitUnseen(&seen);
+    ok(code == ERROR_INVALID_PARAMETER && seen == 0, "a bad switch: exit code 87 (got %lu), "
+       "%d windows seen", code, seen);
+    ok(!FolderExists(INSTALL_DIR) && !MachineKeyExists(WIN_UNINSTALL), "nothing installed");
+
+    if (!StartSetup("C:\\", "/S /LOG=\"" DEPLOY_LOG "\" /D=" DEPLOY_DIR))
+        return;
+    code = ExitUnseen(&seen);
+    ok(code == 0 && seen == 0, "exit code 0 (got %lu), %d windows seen", code, seen);
+    CheckInstalledFiles(DEPLOY_DIR);
+    CheckShortcuts(SYSTEM_GROUP, DEPLOY_DIR);
+    CheckRegistry(true, SYSTEM_GROUP, DEPLOY_DIR);
+    std::string log = FileContents(DEPLOY_LOG);
+    int unnamed = 0;
+    for (int row = 0; row < PAYLOAD_ROWS; ++row)
+        unnamed += log.find(Installed(row, DEPLOY_DIR)) == std::string::npos;
+    ok(unnamed == 0 && log.find("Exit code 0") != std::string::npos,
+       "the log names every file and the exit code, %d files missing:\n%s", unnamed, log.c_str());
+
+    std::string own = DEPLOY_DIR "\\my notes.txt";
+    CloseHandle(CreateFileA(own.c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL));
+    code = RunCommand(MachineString(WIN_UNINSTALL, "QuietUninstallString"));
+    int left = 0;
+    for (int row = 0; row < PAYLOAD_ROWS; ++row) // the remover's own file may go a moment later
+        left += FileExists(Installed(row, DEPLOY_DIR).c_str()) && row != REMOVER_ROW;
+    ok(code == 0 && left == 0, "the quiet removal ends with 0 (got %lu), %d files left", code,
+       left);
+    for (DWORD start = GetTickCount();
+         FileExists(Installed(REMOVER_ROW, DEPLOY_DIR).c_str()) && GetTickCount() - start < WAIT_MS;)
+        Sleep(50);
+    ok(!FileExists(Installed(REMOVER_ROW, DEPLOY_DIR).c_str()) && FileExists(own.c_str()) &&
+           !MachineKeyExists(WIN_UNINSTALL) && !FolderExists(SYSTEM_GROUP),
+       "the remover, the entry and the program group are gone, the user's file stays");
+}
+
 SCENARIO(install_as_winxp)
 {
     InstallAs("winxp", true);
@@ -223,7 +310,7 @@ SCENARIO(shortcut_page_cancel)
     ANSWER(page, "Cancel creating the shortcuts?", "Confirmation", IDYES);
     HWND main = WaitMainWindow();
     ANSWER(main, "Program will exit", "Setup canceled", IDOK);
-    ok(WaitSetupExit() == 0, "exit code 0");
+    ok(WaitSetupExit() == ERROR_INSTALL_USEREXIT, "exit code 1602");
     CheckInstalledFiles();
     ok(!MachineKeyExists(NT_UNINSTALL) && !MachineKeyExists(WIN_UNINSTALL) &&
            !MachineKeyExists(APP_PATH),
@@ -246,17 +333,22 @@ static HWND CancelDuringCopy(int clicks)
     return copyPage;
 }
 
-// Several clicks on Cancel give one question; No lets the copy finish.
+// Unattended with progress: the copy page comes first and is all that shows, its Cancel
+// still asks; several clicks on Cancel give one question, and No lets the copy finish into
+// the default folder and program group, with nothing more shown.
 SCENARIO(copy_cancel_declined)
 {
-    if (!StartSetup())
+    if (!StartSetup("C:\\", "/passive"))
         return;
-    AcceptLicence();
-    NextOnDirPage();
     HWND copyPage = CancelDuringCopy(3);
     ok(copyPage && NoMessageBoxFor(1000), "no second question");
-    ok(WaitDialogWithControl(IDOK, "Finnish") != NULL, "the copy finishes");
+    DWORD code = WaitSetupExit(4 * WAIT_MS);
+    ok(code == 0, "the installation ends by itself with exit code 0, got %lu", code);
     CheckInstalledFiles();
+    CheckShortcuts(SYSTEM_GROUP);
+    CheckRegistry(true, SYSTEM_GROUP);
+    ok(!FindWindowA("ExplorerWClass", NULL) && !FindWindowA("CabinetWClass", NULL),
+       "no folder window was opened");
 }
 
 // Yes removes every file already expanded and keeps the directories.
@@ -282,7 +374,8 @@ SCENARIO(copy_cancel_confirmed)
            "Question", IDYES);
     HWND main = WaitMainWindow();
     ANSWER(main, "Program will exit", "Setup canceled", IDOK);
-    ok(WaitSetupExit() == 0, "exit code 0");
+    DWORD code = WaitSetupExit();
+    ok(code == ERROR_INSTALL_USEREXIT, "exit code 1602 (cancelled), got %lu", code);
     int left = 0;
     for (int row = 0; row < PAYLOAD_ROWS; ++row)
         left += FileExists(Installed(row).c_str());
@@ -317,7 +410,8 @@ static std::string ExpectCopyFailure(const std::string &temp, int row, const std
            "An error was ocured.\nYou can send me an email on: support@quillmere.example.com\n"
            "with your error message for a instruction how to setup this progam",
            "Setup error", IDOK);
-    ok(WaitSetupExit() == 0, "exit code 0 after the error");
+    DWORD code = WaitSetupExit();
+    ok(code == ERROR_INSTALL_FAILURE, "exit code 1603 (failed) after the error, got %lu", code);
     return temp + folder + tail.substr(0, tail.find('\n'));
 }
 

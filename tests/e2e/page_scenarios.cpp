@@ -91,7 +91,7 @@ static void ExpectCancelledEnd(HWND main, const char *how)
     ok(ANSWER(main, "Program will exit", "Setup canceled", IDOK), "%s: the setup is cancelled",
        how);
     DWORD code = WaitSetupExit();
-    ok(code == 0, "%s: expected exit code 0, got %lu", how, code);
+    ok(code == ERROR_INSTALL_USEREXIT, "%s: expected exit code 1602, got %lu", how, code);
 }
 
 // Cancelling a page asks first; No leaves the page working, Yes ends the setup.

@@ -6,10 +6,16 @@ static HWND StartAndFindMain()
     return StartSetup() ? Appeared(WaitMainWindow(), "the main window") : NULL;
 }
 
-static void ExpectExitZero(const char *how)
+static void ExpectExit(DWORD expected, const char *how)
 {
     DWORD code = WaitSetupExit();
-    ok(code == 0, "%s: expected exit code 0, got %lu", how, code);
+    ok(code == expected, "%s: expected exit code %lu, got %lu", how, expected, code);
+}
+
+// Closed before anything was installed: cancelled, as deployment tools read it.
+static void ExpectClosed(const char *how)
+{
+    ExpectExit(ERROR_INSTALL_USEREXIT, how);
 }
 
 SCENARIO(main_window)
@@ -29,7 +35,7 @@ SCENARIO(main_window)
        "covers the %dx%d screen, got %ld,%ld-%ld,%ld", width, height, rect.left, rect.top,
        rect.right, rect.bottom);
     PostMessageA(main, WM_COMMAND, ID_MAIN_CLOSE, 0);
-    ExpectExitZero("the close command");
+    ExpectClosed("the close command");
 }
 
 // The application manifest a program carries, "" when it has none.
@@ -124,7 +130,7 @@ static void CheckGradient()
        ScreenPixel(&shot, x, origin.y + firstWrong));
     FreeScreenshot(&shot);
     PostMessageA(main, WM_COMMAND, ID_MAIN_CLOSE, 0);
-    ExpectExitZero("the close command");
+    ExpectClosed("the close command");
 }
 
 SCENARIO(backdrop_gradient_at_1024x768)
@@ -203,7 +209,7 @@ static void CheckTitle(DWORD dpi)
     FreeScreenshot(&before);
     FreeScreenshot(&after);
     PostMessageA(main, WM_COMMAND, ID_MAIN_CLOSE, 0);
-    ExpectExitZero("the close command");
+    ExpectClosed("the close command");
 }
 
 SCENARIO(backdrop_title)
@@ -228,15 +234,16 @@ struct ClosingCase {
     UINT step;
     const char *text;
     const char *caption;
+    DWORD exitCode; // what deployment tools read: installed, failed, cancelled
 };
 
 static const ClosingCase g_closingCases[] = {
-    {ID_STEP_DONE, "Quillmere was successfully installed", "Setup"},
+    {ID_STEP_DONE, "Quillmere was successfully installed", "Setup", 0},
     {ID_STEP_ERROR,
      "An error was ocured.\nYou can send me an email on: support@quillmere.example.com\nwith "
      "your error message for a instruction how to setup this progam",
-     "Setup error"},
-    {ID_STEP_CANCELLED, "Program will exit", "Setup canceled"},
+     "Setup error", ERROR_INSTALL_FAILURE},
+    {ID_STEP_CANCELLED, "Program will exit", "Setup canceled", ERROR_INSTALL_USEREXIT},
 };
 
 SCENARIO(closing_steps)
@@ -252,7 +259,7 @@ SCENARIO(closing_steps)
         ok(WaitSetupExit(300) == STILL_ACTIVE, "step %u: still running while its box is up",
            c->step);
         ANSWER(main, c->text, c->caption, IDOK);
-        ExpectExitZero(c->caption);
+        ExpectExit(c->exitCode, c->caption);
         KillSetup();
     }
 }
@@ -269,5 +276,5 @@ SCENARIO(unknown_steps)
     ok(NoMessageBoxFor(500), "unknown timer ids show nothing");
     ok(IsWindowVisible(main) && WaitSetupExit(0) == STILL_ACTIVE, "the program goes on");
     PostMessageA(main, WM_COMMAND, ID_MAIN_CLOSE, 0);
-    ExpectExitZero("the close command");
+    ExpectClosed("the close command");
 }
