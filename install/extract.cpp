@@ -11,6 +11,7 @@ LONG g_copyCancelRequested;
 #define ROW_FOLDER_ATTEMPTS 64
 #define ROW_RELEASE_WAITS 8 // for another program to let go of the row's file
 #define ROW_RELEASE_WAIT_MS 25
+#define IN_USE_TEXT "Quillmere is running. Close it, then choose Retry."
 #define CANCEL_COPY_QUESTION                                                                   \
     "Are you sure you want to cancel the setup?\nAll installed files will be removed."
 
@@ -254,6 +255,33 @@ BOOL ExpandRow(int row)
     return expanded;
 }
 
+// Windows will not let a running program's files be written: a reinstallation over a
+// running Quillmere would stop half-way, old files beside new ones. Asked, the user closes
+// it and tries again, or cancels; unattended, nothing is written.
+BOOL FilesFree()
+{
+    for (int row = 0; row < MANIFEST_ROWS; ++row) {
+        DestinationOf(row, g_destinationPath);
+        HANDLE file =
+            CreateFileA(g_destinationPath, GENERIC_WRITE, 0, NULL, OPEN_EXISTING, 0, NULL);
+        if (file != INVALID_HANDLE_VALUE) {
+            CloseHandle(file);
+        } else if (GetLastError() == ERROR_SHARING_VIOLATION) {
+            LogLine("In use: ", g_destinationPath);
+            if (g_switches.level != UI_FULL) {
+                g_exitCode = ERROR_SHARING_VIOLATION;
+                return FALSE;
+            }
+            if (MessageBoxA(g_hCopyPage, IN_USE_TEXT, "Setup",
+                            MB_RETRYCANCEL | MB_ICONEXCLAMATION) != IDRETRY)
+                return FALSE;
+            row = -1; // look again from the first
+        }
+    }
+    g_destinationPath[0] = '\0';
+    return TRUE;
+}
+
 void ExpandNextPayload()
 {
     if (g_copyBusy || g_copyCancelRequested) {
@@ -267,8 +295,16 @@ void ExpandNextPayload()
     }
     int row = g_copyRow;
     g_copyBusy = 1;
-    if (row == 0)
+    if (row == 0) {
+        KillStepTimer(); // no tick while the user is asked
+        if (!FilesFree()) {
+            EndDialog(g_hCopyPage, 0);
+            ArmStep(g_switches.level ? ID_STEP_ERROR : ID_STEP_CANCELLED, 100);
+            return;
+        }
+        ArmStep(ID_STEP_EXTRACT, 50);
         ProgressBegin(MANIFEST_ROWS - 1);
+    }
     wsprintfA(g_statusText, "FROM: %s  TO: %s", PayloadManifest.compressedName[row],
               PayloadManifest.destination[row]);
     SetDlgItemTextA(g_hCopyPage, IDC_COPY_STATUS, g_statusText);

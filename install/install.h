@@ -14,6 +14,9 @@ void ExpandNextPayload();
 // The installation directory's sub-directories, and one row's file in its place, logged;
 // without a page.
 void MakePayloadFolders();
+// Whether no installed file is held by a running program; FALSE when the user cancels or,
+// unattended, with the exit code set.
+BOOL FilesFree();
 BOOL ExpandRow(int row);
 
 // copy_page.cpp
@@ -36,5 +39,8 @@ HRESULT CreateShortcut(const char *target, const char *linkFile, const char *des
 // which the system's list of installed programs reads, is written on every system, with
 // what the list shows; the NT family also gets the entry below its own version key.
 void WriteRegistryEntries();
+// A folder an earlier installation recorded in its entry (name: "Progdir" or "Scdir"),
+// into folder (PATH_CHARS characters), where it names one that exists.
+BOOL RecordedFolder(const char *name, char *folder);
 
 #endif

@@ -1,6 +1,7 @@
 #include "internal.h"
 #include "../pages/pages.h"
 #include "../res/version.h"
+#include "../shared/system_folder.h"
 
 #define UNINSTALL_KEY UNINSTALL_LIST PRODUCT_FOLDER
 #define UNINSTALLER "\\removequill.exe"
@@ -128,6 +129,23 @@ static void WriteUninstallEntry(HKEY versionKey, BOOL listed)
 
 // The NT family's list of installed programs reads the "Windows" key too: there the entry
 // is written a second time.
+BOOL RecordedFolder(const char *name, char *folder)
+{
+    static const char *const entries[] = {WINDOWS_KEY UNINSTALL_KEY, WINDOWS_NT_KEY UNINSTALL_KEY};
+    for (const char *entry : entries) {
+        HKEY key;
+        DWORD type = 0, size = PATH_CHARS - 1;
+        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, entry, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
+            continue;
+        LONG result = RegQueryValueExA(key, name, NULL, &type, (BYTE *)folder, &size);
+        RegCloseKey(key);
+        folder[result == ERROR_SUCCESS && type == REG_SZ ? size : 0] = '\0';
+        if (IsFullFolder(folder) && IsFolder(folder))
+            return TRUE;
+    }
+    return FALSE;
+}
+
 static BOOL OpenMachineKey(const char *path, HKEY *key)
 {
     LogLine("Registry: HKEY_LOCAL_MACHINE\\", path);

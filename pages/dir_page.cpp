@@ -1,4 +1,5 @@
 #include "internal.h"
+#include "../install/install.h"
 #include "../paint/paint.h"
 
 char g_installDir[PATH_CHARS];
@@ -25,8 +26,13 @@ void ProposeInstallDir()
     g_securityAttributes.nLength = sizeof g_securityAttributes;
     g_securityAttributes.lpSecurityDescriptor = NULL;
     g_securityAttributes.bInheritHandle = FALSE;
+    // Installed before, it goes where it went, so that no second copy is left behind that
+    // nothing can remove.
+    char recorded[PATH_CHARS];
     if (g_switches.folder[0])
         ChooseFolder(g_switches.folder);
+    else if (RecordedFolder("Progdir", recorded))
+        ChooseFolder(recorded);
     ComposeInstallDir();
 }
 

@@ -61,14 +61,26 @@ void ScanDrives()
     UpdateFreeSpace(g_driveIndex);
 }
 
-void ChooseFolder(const char *folder)
+// Where the last name of a folder named in full begins.
+static int LastName(const char *folder)
 {
     int name = lstrlenA(folder);
     while (folder[name - 1] != '\\')
         --name;
-    CopyText(g_dirName, DIR_NAME_CHARS, folder + name);
+    return name;
+}
+
+void CutToParent(char *folder)
+{
+    int name = LastName(folder);
+    folder[name > 3 ? name - 1 : name] = '\0'; // a drive's root keeps its separator
+}
+
+void ChooseFolder(const char *folder)
+{
+    CopyText(g_dirName, DIR_NAME_CHARS, folder + LastName(folder));
     CopyText(g_baseDir, PATH_CHARS, folder);
-    g_baseDir[name > 3 ? name - 1 : name] = '\0'; // a drive's root keeps its separator
+    CutToParent(g_baseDir);
     g_driveIndex = -1;
     for (int i = 0; i < g_driveCount; ++i) {
         if (g_drives[i][0] == (folder[0] & ~0x20)) // the table holds capitals

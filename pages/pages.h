@@ -38,6 +38,8 @@ void ScanDrives();
 // A folder named in full ("X:\\parent\\name", which fits g_baseDir and g_dirName) as the
 // chosen drive, parent and name.
 void ChooseFolder(const char *folder);
+// "X:\\parent\\name" becomes "X:\\parent", "X:\\name" becomes "X:\\".
+void CutToParent(char *folder);
 INT_PTR CALLBACK FolderBrowserProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
 // folder_list.cpp: the list both browsers show and walk

@@ -108,6 +108,11 @@ static void ChooseStartMenuFolder()
     char programs[MAX_PATH];
     if (!IsFolder(g_shortcutDir) && SystemFolder(CSIDL_COMMON_PROGRAMS, programs))
         CopyText(g_shortcutDir, PATH_CHARS, programs);
+    // The program group an earlier installation made, in the folder that holds it.
+    if (RecordedFolder("Scdir", g_pathBuffer)) {
+        CutToParent(g_pathBuffer);
+        CopyText(g_shortcutDir, PATH_CHARS, g_pathBuffer);
+    }
 }
 
 void FinishUnattended()

@@ -11,6 +11,9 @@
 // The product folder, the program group and both registry keys carry this name.
 #define PRODUCT_FOLDER "Quillmere"
 
+// Held by the installer and the uninstaller for their whole run: one of them at a time.
+#define ONE_AT_A_TIME "QuillmereSetupRunning"
+
 #define MANIFEST_ROWS 14
 #define MANIFEST_FIELD 40 // NUL-padded text
 

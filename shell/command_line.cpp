@@ -27,9 +27,7 @@ static const char *AfterName(const char *text, const char *name)
     return text;
 }
 
-// A folder named in full from its drive, "X:\name", without a separator at its end, whose
-// last name fits the product folder's name.
-static BOOL CheckFolder(char *folder)
+BOOL IsFullFolder(char *folder)
 {
     int length = lstrlenA(folder);
     while (length > 3 && folder[length - 1] == '\\')
@@ -89,7 +87,7 @@ int ParseCommandLine(const char *line, Switches *switches)
             switches->bad = TRUE;
         else if (found->level == SWITCH_FOLDER)
             switches->bad |= !CopyText(switches->folder, PATH_CHARS, value) ||
-                             !CheckFolder(switches->folder);
+                             !IsFullFolder(switches->folder);
         else if (found->level == SWITCH_LOG)
             switches->bad |= !*value || !CopyText(switches->log, PATH_CHARS, value);
         else if (found->level == SWITCH_HELP)

@@ -36,7 +36,11 @@ struct Switches {
     char log[PATH_CHARS];    // "" for no log
 };
 extern Switches g_switches;
-// The process's exit code should the run end now; the closing steps settle it.
+// Whether folder is named in full from its drive, "X:\\name", and its last name fits the
+// product folder's; a separator at its end is dropped.
+BOOL IsFullFolder(char *folder);
+// The process's exit code should the run end now: cancelled until the closing steps
+// settle it, unless a failure on the way has set it.
 extern int g_exitCode;
 
 // log.cpp: the log the command line asks for, written as the run goes; without one these

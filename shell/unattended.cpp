@@ -19,6 +19,8 @@ BOOL PrepareUnattended()
 
 int InstallSilently()
 {
+    if (!FilesFree())
+        return g_exitCode;
     MakePayloadFolders();
     for (int row = 0; row < MANIFEST_ROWS; ++row) {
         if (!ExpandRow(row))
