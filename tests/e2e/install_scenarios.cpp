@@ -206,8 +206,9 @@ static DWORD ExitUnseen(int *seen)
     return WaitSetupExit(0);
 }
 
-// A command line run as the system's list of installed programs runs it; its exit code.
-static DWORD RunCommand(std::string command)
+// A command line started beside the program under test, as the system's list of installed
+// programs or a person starts it; its process, NULL when it could not start.
+static HANDLE Launch(std::string command)
 {
     STARTUPINFOA startup;
     ZeroMemory(&startup, sizeof startup);
@@ -215,14 +216,28 @@ static DWORD RunCommand(std::string command)
     PROCESS_INFORMATION process;
     if (!CreateProcessA(NULL, &command[0], NULL, NULL, FALSE, 0, NULL, "C:\\", &startup,
                         &process))
-        return GetLastError();
-    DWORD code = STILL_ACTIVE;
-    if (WaitForSingleObject(process.hProcess, 4 * WAIT_MS) != WAIT_OBJECT_0)
-        TerminateProcess(process.hProcess, code);
-    GetExitCodeProcess(process.hProcess, &code);
+        return NULL;
     CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
+    return process.hProcess;
+}
+
+// The process's exit code once it has ended, waited for a while; it is ended otherwise.
+static DWORD ExitCodeOf(HANDLE process)
+{
+    DWORD code = STILL_ACTIVE;
+    if (!process)
+        return GetLastError();
+    if (WaitForSingleObject(process, 4 * WAIT_MS) != WAIT_OBJECT_0)
+        TerminateProcess(process, code);
+    WaitForSingleObject(process, WAIT_MS);
+    GetExitCodeProcess(process, &code);
+    CloseHandle(process);
     return code;
+}
+
+static DWORD RunCommand(const std::string &command)
+{
+    return ExitCodeOf(Launch(command));
 }
 
 // As a deployment tool installs: a bad switch changes nothing; /S with a folder of its own
@@ -266,6 +281,95 @@ SCENARIO(install_silently)
     ok(!FileExists(Installed(REMOVER_ROW, DEPLOY_DIR).c_str()) && FileExists(own.c_str()) &&
            !MachineKeyExists(WIN_UNINSTALL) && !FolderExists(SYSTEM_GROUP),
        "the remover, the entry and the program group are gone, the user's file stays");
+}
+
+// A second setup.exe while the first shows its licence changes nothing and ends with 1618,
+// interactively bringing the first to the front, silently at once; the first goes on.
+SCENARIO(second_setup)
+{
+    if (!StartSetup())
+        return;
+    HWND licence = WaitDialogWithControl(IDOK, "I Agree");
+    HWND other = CreateWindowExA(0, "STATIC", "other", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50, NULL,
+                                 NULL, NULL, NULL);
+    SetForegroundWindow(other);
+    std::string second = "\"" + g_setupPath + "\"";
+    DWORD code = RunCommand(second);
+    ok(licence && code == ERROR_INSTALL_ALREADY_RUNNING, "the second ends with 1618, got %lu", code);
+    ok(GetForegroundWindow() == licence, "the first one's licence is in front");
+    code = RunCommand(second + " /S");
+    ok(code == ERROR_INSTALL_ALREADY_RUNNING, "a silent second ends with 1618, got %lu", code);
+    DestroyWindow(other);
+    PressButton(licence, IDCANCEL);
+    ANSWER(licence, "Are you sure you want to cancel the setup?", "Question", IDYES);
+    ANSWER(WaitMainWindow(), "Program will exit", "Setup canceled", IDOK);
+    ok(WaitSetupExit() == ERROR_INSTALL_USEREXIT, "the first one was still whole and cancels");
+}
+
+#define OTHER_DIR "C:\\Apps\\Quillmere"
+#define PROGRAM_ROW 6 // quillmere.exe
+
+// Every installed file's last write, to see that nothing was written.
+static std::vector<std::string> WriteTimes(const char *installDir)
+{
+    std::vector<std::string> times;
+    for (int row = 0; row < PAYLOAD_ROWS; ++row) {
+        WIN32_FILE_ATTRIBUTE_DATA data = {};
+        GetFileAttributesExA(Installed(row, installDir).c_str(), GetFileExInfoStandard, &data);
+        times.push_back(std::to_string(data.ftLastWriteTime.dwLowDateTime) + "." +
+                        std::to_string(data.ftLastWriteTime.dwHighDateTime));
+    }
+    return times;
+}
+
+// Installed to another folder, setup.exe goes there again: silently while Quillmere runs
+// it writes nothing and ends with 32; interactively it proposes that folder, says that
+// Quillmere is running, and Retry after closing it completes the installation.
+SCENARIO(reinstall_while_running)
+{
+    int seen = 0;
+    if (!StartSetup("C:\\", "/S /D=" OTHER_DIR))
+        return;
+    DWORD code = ExitUnseen(&seen);
+    ok(code == 0, "installed to " OTHER_DIR ", exit code %lu", code);
+    HANDLE program = Launch("\"" + Installed(PROGRAM_ROW, OTHER_DIR) + "\"");
+    ok(program && WaitForInputIdle(program, WAIT_MS) == 0, "Quillmere runs");
+    std::vector<std::string> before = WriteTimes(OTHER_DIR);
+    if (!StartSetup("C:\\", "/S"))
+        return;
+    code = ExitUnseen(&seen);
+    ok(code == ERROR_SHARING_VIOLATION && WriteTimes(OTHER_DIR) == before &&
+           !FolderExists(INSTALL_DIR),
+       "/S while Quillmere runs: exit code 32 (got %lu), nothing written", code);
+
+    if (!StartSetup())
+        return;
+    AcceptLicence();
+    HWND dirPage = WaitDialogWithControl(IDOK, "Next");
+    ok(dirPage && ControlText(dirPage, IDC_PATH) == OTHER_DIR, "the page proposes %s, got %s",
+       OTHER_DIR, dirPage ? ControlText(dirPage, IDC_PATH).c_str() : "no page");
+    if (!dirPage)
+        return;
+    PressButton(dirPage, IDOK);
+    ANSWER(dirPage, "Directory allready exsist or disk isn't writeable.\nContinue with "
+                    "installation anyway",
+           NULL, IDYES);
+    HWND copyPage = WaitCopyPage();
+    HWND box = WaitMessageBox(copyPage);
+    ok(box && ControlText(box, 0xFFFF) == "Quillmere is running. Close it, then choose Retry.",
+       "the user is told Quillmere runs: %s", box ? ControlText(box, 0xFFFF).c_str() : "no box");
+    TerminateProcess(program, 0);
+    ExitCodeOf(program);
+    if (box)
+        PressButton(box, IDRETRY);
+    HWND page = WaitDialogWithControl(IDOK, "Finnish");
+    if (page)
+        PressButton(page, IDOK);
+    CheckFolderOpened();
+    ExpectSuccess();
+    CheckInstalledFiles(OTHER_DIR);
+    ok(WriteTimes(OTHER_DIR) != before && !FolderExists(INSTALL_DIR),
+       "the files were written again where they were");
 }
 
 SCENARIO(install_as_winxp)
