@@ -2,9 +2,6 @@
 #include "../pages/pages.h"
 #include "../res/version.h"
 
-#define UNINSTALL_KEY UNINSTALL_LIST PRODUCT_FOLDER
-#define UNINSTALLER "\\removequill.exe"
-#define PROGRAM "\\quillmere.exe"
 #define KEY_FAILURE_FORMAT "Couldn't create key in registry\n%s"
 #define OPEN_ACCESS (KEY_READ | KEY_SET_VALUE | KEY_CREATE_SUB_KEY)
 
@@ -76,18 +73,19 @@ static void WriteUninstallEntry(HKEY versionKey, BOOL listed)
 {
     // Room for the longest joined value, the quoted command, and for any installed file.
     char joined[PATH_CHARS + MANIFEST_FIELD];
-    static_assert(MANIFEST_FIELD >= sizeof UNINSTALLER + 2 && sizeof UNINSTALLER >= sizeof PROGRAM,
+    static_assert(MANIFEST_FIELD >= sizeof UNINSTALLER_FILE + 2 &&
+                      sizeof UNINSTALLER_FILE >= sizeof PROGRAM_FILE,
                   "every joined value fits");
     HKEY key;
     if (!CreateProductKey(versionKey, UNINSTALL_KEY, &key))
         return;
-    JoinInstallDir(joined, sizeof joined, UNINSTALLER, listed ? "\"" : "");
-    SetText(key, "DisplayName", PRODUCT_FOLDER);
-    SetText(key, "UninstallString", joined);
-    SetText(key, "Scdir", g_shortcutDir);
-    SetText(key, "Progdir", g_installDir);
+    JoinInstallDir(joined, sizeof joined, UNINSTALLER_FILE, listed ? "\"" : "");
+    SetText(key, ENTRY_NAME, PRODUCT_FOLDER);
+    SetText(key, ENTRY_COMMAND, joined);
+    SetText(key, ENTRY_GROUP_DIR, g_shortcutDir);
+    SetText(key, ENTRY_PROGRAM_DIR, g_installDir);
     if (listed) {
-        JoinInstallDir(joined, sizeof joined, PROGRAM);
+        JoinInstallDir(joined, sizeof joined, PROGRAM_FILE);
         SetText(key, "DisplayIcon", joined);
         SetText(key, "DisplayVersion", VERSION_TEXT);
         SetText(key, "InstallLocation", g_installDir);
@@ -126,7 +124,7 @@ void WriteRegistryEntries()
         char program[PATH_CHARS + sizeof "\\" PRODUCT_FOLDER];
         JoinInstallDir(program, sizeof program, "\\" PRODUCT_FOLDER);
         SetText(key, "", program);
-        SetText(key, "Path", g_installDir);
+        SetText(key, APP_PATH_FOLDER, g_installDir);
         RegCloseKey(key);
     }
     RegCloseKey(parent);

@@ -7,7 +7,6 @@
 #include "text.h"
 
 #define MACHINE "HKEY_LOCAL_MACHINE\\"
-#define APP_PATH_KEY APP_PATHS_KEY "\\" PRODUCT_FOLDER
 #define NOT_EMPTY "the folder holds files that Quillmere did not install"
 #define WHY_CHARS 400
 #define ITEM_CHARS (PATH_CHARS + MANIFEST_FIELD)
@@ -15,8 +14,8 @@
 #define HELPER_ATTEMPTS 64
 
 static const char *const ENTRY_KEYS[] = {
-    WINDOWS_NT_KEY UNINSTALL_LIST PRODUCT_FOLDER,
-    WINDOWS_KEY UNINSTALL_LIST PRODUCT_FOLDER,
+    WINDOWS_NT_KEY UNINSTALL_KEY,
+    WINDOWS_KEY UNINSTALL_KEY,
 };
 static const int ENTRY_KEY_COUNT = sizeof ENTRY_KEYS / sizeof ENTRY_KEYS[0];
 
@@ -62,8 +61,8 @@ FindResult FindInstallation(Installation *installation, char *entry, int entrySi
                               KEY_QUERY_VALUE | VIEWS[v].flag, &key) != ERROR_SUCCESS)
                 continue;
             BOOL usable =
-                ReadText(key, "Progdir", installation->programDir, PATH_CHARS) &&
-                ReadText(key, "Scdir", installation->groupDir, PATH_CHARS);
+                ReadText(key, ENTRY_PROGRAM_DIR, installation->programDir, PATH_CHARS) &&
+                ReadText(key, ENTRY_GROUP_DIR, installation->groupDir, PATH_CHARS);
             RegCloseKey(key);
             if (usable)
                 return INSTALLATION_FOUND;
@@ -159,10 +158,10 @@ static void RemoveKeys(const char *folder, Removal *removal)
 {
     for (int v = 0; v < VIEW_COUNT; ++v) {
         for (int k = 0; k < ENTRY_KEY_COUNT; ++k) {
-            if (KeyNamesFolder(ENTRY_KEYS[k], VIEWS[v].flag, "Progdir", folder))
+            if (KeyNamesFolder(ENTRY_KEYS[k], VIEWS[v].flag, ENTRY_PROGRAM_DIR, folder))
                 DeleteKey(ENTRY_KEYS[k], &VIEWS[v], removal);
         }
-        if (KeyNamesFolder(APP_PATH_KEY, VIEWS[v].flag, "Path", folder))
+        if (KeyNamesFolder(APP_PATH_KEY, VIEWS[v].flag, APP_PATH_FOLDER, folder))
             DeleteKey(APP_PATH_KEY, &VIEWS[v], removal);
     }
 }

@@ -13,8 +13,8 @@
 #define REPORT_CHARS (LEFT_CHARS + 512)
 
 struct Installation {
-    char programDir[PATH_CHARS]; // "Progdir": the installation folder
-    char groupDir[PATH_CHARS];   // "Scdir": the program-group folder
+    char programDir[PATH_CHARS]; // ENTRY_PROGRAM_DIR: the installation folder
+    char groupDir[PATH_CHARS];   // ENTRY_GROUP_DIR: the program-group folder
 };
 
 enum FindResult { INSTALLATION_FOUND, NOT_INSTALLED, ENTRY_DAMAGED };

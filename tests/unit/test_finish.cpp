@@ -8,7 +8,7 @@
 
 #define WINDOWS_KEY "SOFTWARE\\Microsoft\\Windows\\CurrentVersion"
 #define WINDOWS_NT_KEY "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion"
-#define APP_PATH_KEY WINDOWS_KEY "\\App Paths\\Quillmere"
+#define APP_PATH WINDOWS_KEY "\\App Paths\\Quillmere"
 
 struct VersionCase {
     DWORD version;
@@ -239,8 +239,8 @@ static void TestRegistryEntries()
             CheckEntry(WINDOWS_NT_KEY, run, "");
         CheckEntry(WINDOWS_KEY, run, "\"");
         wsprintfA(text, "%s\\Quillmere", run->installDir);
-        CheckValue(APP_PATH_KEY, "", text);
-        CheckValue(APP_PATH_KEY, "Path", run->installDir);
+        CheckValue(APP_PATH, "", text);
+        CheckValue(APP_PATH, "Path", run->installDir);
     }
 }
 

@@ -9,9 +9,8 @@
 #define ROOT "C:\\qmtest"
 #define PROGRAM_DIR ROOT "\\Quillmere"
 #define GROUP_DIR ROOT "\\Programs\\Quillmere"
-#define NT_ENTRY WINDOWS_NT_KEY UNINSTALL_LIST PRODUCT_FOLDER
-#define WIN_ENTRY WINDOWS_KEY UNINSTALL_LIST PRODUCT_FOLDER
-#define APP_PATH APP_PATHS_KEY "\\" PRODUCT_FOLDER
+#define NT_ENTRY WINDOWS_NT_KEY UNINSTALL_KEY
+#define WIN_ENTRY WINDOWS_KEY UNINSTALL_KEY
 #define NOT_OURS ": the folder holds files that Quillmere did not install\n"
 
 static void MakeFile(const std::string &path)
@@ -78,7 +77,7 @@ static void CleanRegistry()
 {
     DeleteKeyEverywhere(NT_ENTRY);
     DeleteKeyEverywhere(WIN_ENTRY);
-    DeleteKeyEverywhere(APP_PATH);
+    DeleteKeyEverywhere(APP_PATH_KEY);
 }
 
 static std::string Report(const Removal &removal)
@@ -140,7 +139,7 @@ static void TestRemoval()
     MakeFile(PROGRAM_DIR "\\my letter.txt");
     WriteEntry(NT_ENTRY, KEY_WOW64_64KEY);
     WriteEntry(WIN_ENTRY, KEY_WOW64_32KEY);
-    SetValue(APP_PATH, KEY_WOW64_64KEY, "Path", REG_SZ, PROGRAM_DIR);
+    SetValue(APP_PATH_KEY, KEY_WOW64_64KEY, "Path", REG_SZ, PROGRAM_DIR);
     WriteEntry(WIN_ENTRY, KEY_WOW64_64KEY, "D:\\Elsewhere");
 
     Installation installation;
@@ -158,7 +157,7 @@ static void TestRemoval()
     ok(!Exists(GROUP_DIR) && !Exists(PROGRAM_DIR "\\lists"), "the empty folders are gone");
     ok(Exists(PROGRAM_DIR "\\my letter.txt"), "the user's file stays");
     ok(!KeyExists(NT_ENTRY, KEY_WOW64_64KEY) && !KeyExists(WIN_ENTRY, KEY_WOW64_32KEY) &&
-           !KeyExists(APP_PATH, KEY_WOW64_64KEY) && !KeyExists(APP_PATH, KEY_WOW64_32KEY),
+           !KeyExists(APP_PATH_KEY, KEY_WOW64_64KEY) && !KeyExists(APP_PATH_KEY, KEY_WOW64_32KEY),
        "the uninstall entries and the application path are gone");
     ok(KeyExists(WIN_ENTRY, KEY_WOW64_64KEY), "the entry of another installation stays");
     ok(removal.removedFiles == MANIFEST_ROWS && removal.removedShortcuts == SHORTCUT_ROWS &&
