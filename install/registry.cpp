@@ -65,10 +65,11 @@ static DWORD InstalledKilobytes(char *path, int size)
     return (DWORD)((bytes + 1023) / 1024);
 }
 
-// The entry the system's list of installed programs reads also says how to show the
+// The entry Windows NT's list of installed programs reads also says how to show the
 // product. The list runs its command with administrator rights, so the command is quoted:
 // unquoted, a path with a blank would first run a program named by its first part
-// (C:\Program.exe for C:\Program files\...).
+// (C:\Program.exe for C:\Program files\...). Windows 9x keeps the four values it has
+// always had.
 static void WriteUninstallEntry(HKEY versionKey, BOOL listed)
 {
     // Room for the longest joined value, the quoted command, and for any installed file.
@@ -108,10 +109,9 @@ void WriteRegistryEntries()
         MessageBoxA(g_hMainWnd, message, NULL, MB_OK);
         return;
     }
-    BOOL listed = IsWindows9x(g_winVersion);
-    WriteUninstallEntry(parent, listed);
+    WriteUninstallEntry(parent, FALSE);
     RegCloseKey(parent);
-    if (!listed &&
+    if (!IsWindows9x(g_winVersion) &&
         RegOpenKeyExA(HKEY_LOCAL_MACHINE, WINDOWS_KEY, 0, OPEN_ACCESS, &parent) == ERROR_SUCCESS) {
         WriteUninstallEntry(parent, TRUE);
         RegCloseKey(parent);

@@ -1144,6 +1144,20 @@ static DWORD MachineNumber(const char *key, const char *name)
     return result == ERROR_SUCCESS && type == REG_DWORD ? value : 0xFFFFFFFF;
 }
 
+// How many values a key under HKEY_LOCAL_MACHINE holds, or 0xFFFFFFFF.
+static DWORD MachineValueCount(const char *key)
+{
+    DWORD count = 0xFFFFFFFF;
+    HKEY opened;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, key, 0, KEY_READ, &opened) != ERROR_SUCCESS)
+        return count;
+    if (RegQueryInfoKeyA(opened, NULL, NULL, NULL, NULL, NULL, NULL, &count, NULL, NULL, NULL,
+                         NULL) != ERROR_SUCCESS)
+        count = 0xFFFFFFFF;
+    RegCloseKey(opened);
+    return count;
+}
+
 // The product version in the version resource of the program under test.
 static std::string ProductVersion()
 {
@@ -1178,12 +1192,22 @@ static void CheckEntry(const char *key, const char *command, const char *group)
        MachineString(key, "Progdir").c_str());
 }
 
+// Windows 9x keeps its one entry as it always was: four values, the command unquoted.
 void CheckRegistry(bool windowsNT, const char *group)
 {
-    if (windowsNT)
-        CheckEntry(NT_UNINSTALL, INSTALL_DIR "\\removequill.exe", group);
-    else
+    ok(MachineString(APP_PATH, "") == INSTALL_DIR "\\Quillmere", "App Paths default: %s",
+       MachineString(APP_PATH, "").c_str());
+    ok(MachineString(APP_PATH, "Path") == INSTALL_DIR, "App Paths Path: %s",
+       MachineString(APP_PATH, "Path").c_str());
+    if (!windowsNT) {
         ok(!MachineKeyExists(NT_UNINSTALL), "nothing under the NT key's uninstall list");
+        CheckEntry(WIN_UNINSTALL, INSTALL_DIR "\\removequill.exe", group);
+        ok(MachineValueCount(WIN_UNINSTALL) == 4,
+           "Windows 9x's entry holds its four values alone, %lu found",
+           MachineValueCount(WIN_UNINSTALL));
+        return;
+    }
+    CheckEntry(NT_UNINSTALL, INSTALL_DIR "\\removequill.exe", group);
     CheckEntry(WIN_UNINSTALL, "\"" INSTALL_DIR "\\removequill.exe\"", group);
     ok(MachineString(WIN_UNINSTALL, "DisplayIcon") == INSTALL_DIR "\\quillmere.exe",
        "DisplayIcon: %s", MachineString(WIN_UNINSTALL, "DisplayIcon").c_str());
@@ -1198,8 +1222,4 @@ void CheckRegistry(bool windowsNT, const char *group)
     DWORD noModify = MachineNumber(WIN_UNINSTALL, "NoModify");
     DWORD noRepair = MachineNumber(WIN_UNINSTALL, "NoRepair");
     ok(noModify == 1 && noRepair == 1, "NoModify %lu, NoRepair %lu", noModify, noRepair);
-    ok(MachineString(APP_PATH, "") == INSTALL_DIR "\\Quillmere", "App Paths default: %s",
-       MachineString(APP_PATH, "").c_str());
-    ok(MachineString(APP_PATH, "Path") == INSTALL_DIR, "App Paths Path: %s",
-       MachineString(APP_PATH, "Path").c_str());
 }
