@@ -1,10 +1,63 @@
 // The uninstaller's engine: finding the installation through its uninstall entry in
 // either list and either registry view, and removing exactly what the installer made.
+// GetVersion, GetFileInformationByHandle, RegOpenKeyExA and GetProcAddress are wrapped at
+// link time to answer as Windows 9x and Windows 2000 do.
 #include "../check.h"
 #include "../../shared/manifest.h"
 #include "../../payload/removequill/removal.h"
 #include <string>
 #include <string.h>
+
+static bool g_windows9x, g_indexChanges, g_windows2000;
+
+extern "C" {
+extern DWORD(WINAPI *g_realVersion)() asm("___real__imp__GetVersion@0");
+extern BOOL(WINAPI *g_realFileInformation)(HANDLE, BY_HANDLE_FILE_INFORMATION *) asm(
+    "___real__imp__GetFileInformationByHandle@8");
+extern LONG(WINAPI *g_realOpenKey)(HKEY, LPCSTR, DWORD, REGSAM, PHKEY) asm(
+    "___real__imp__RegOpenKeyExA@20");
+extern FARPROC(WINAPI *g_realProcAddress)(HMODULE, LPCSTR) asm("___real__imp__GetProcAddress@8");
+}
+
+static DWORD WINAPI AnswerVersion()
+{
+    return g_windows9x ? 0xC0000A04 : g_realVersion();
+}
+
+// As on Windows 9x: another index at each open.
+static BOOL WINAPI AnswerFileInformation(HANDLE file, BY_HANDLE_FILE_INFORMATION *information)
+{
+    static DWORD opens;
+    BOOL answered = g_realFileInformation(file, information);
+    if (g_indexChanges)
+        information->nFileIndexLow += ++opens;
+    return answered;
+}
+
+// Windows 2000 refuses the view flags and lacks the calls that came with 64-bit Windows.
+static LONG WINAPI AnswerOpenKey(HKEY root, LPCSTR path, DWORD options, REGSAM access,
+                                 PHKEY key)
+{
+    if (g_windows2000 && (access & (KEY_WOW64_64KEY | KEY_WOW64_32KEY)))
+        return ERROR_ACCESS_DENIED;
+    return g_realOpenKey(root, path, options, access, key);
+}
+
+static FARPROC WINAPI AnswerProcAddress(HMODULE module, LPCSTR name)
+{
+    if (g_windows2000 && HIWORD(name) &&
+        (lstrcmpA(name, "IsWow64Process") == 0 || lstrcmpA(name, "RegDeleteKeyExA") == 0))
+        return NULL;
+    return g_realProcAddress(module, name);
+}
+
+extern "C" {
+void *g_wrapVersion asm("___wrap__imp__GetVersion@0") = (void *)AnswerVersion;
+void *g_wrapFileInformation asm("___wrap__imp__GetFileInformationByHandle@8") =
+    (void *)AnswerFileInformation;
+void *g_wrapOpenKey asm("___wrap__imp__RegOpenKeyExA@20") = (void *)AnswerOpenKey;
+void *g_wrapProcAddress asm("___wrap__imp__GetProcAddress@8") = (void *)AnswerProcAddress;
+}
 
 #define ROOT "C:\\qmtest"
 #define PROGRAM_DIR ROOT "\\Quillmere"
@@ -186,6 +239,30 @@ static void TestRemoval()
     CleanRegistry();
 }
 
+// Windows 2000 has one registry: the entry is found and removed without the view flags.
+static void TestWindows2000()
+{
+    CleanRegistry();
+    MakeInstalledFiles();
+    WriteEntry(WIN_ENTRY, KEY_WOW64_32KEY); // this program's own view
+    SetValue(APP_PATH_KEY, KEY_WOW64_32KEY, "Path", REG_SZ, PROGRAM_DIR);
+    g_windows2000 = true;
+    Installation installation;
+    char entry[ENTRY_NAME_CHARS];
+    static Removal removal;
+    bool found = FindInstallation(&installation, entry, sizeof entry) == INSTALLATION_FOUND;
+    if (found)
+        RemoveInstallation(&installation, &removal);
+    g_windows2000 = false;
+    ok(found && removal.removedFiles == MANIFEST_ROWS && removal.removedKeys == 2 &&
+           removal.leftCount == 0,
+       "found: %d; removed %d files and %d keys, %d items left", found, removal.removedFiles,
+       removal.removedKeys, removal.leftCount);
+    ok(!KeyExists(WIN_ENTRY, KEY_WOW64_32KEY) && !KeyExists(APP_PATH_KEY, KEY_WOW64_32KEY),
+       "the entry and the application path are gone");
+    CleanRegistry();
+}
+
 // A folder where a file was, and files already gone, are told apart.
 static void TestOddLeftovers()
 {
@@ -256,9 +333,35 @@ static void TestHelperFile()
     ok(DeleteFileA(helper), "once let go it can be deleted");
 }
 
+// Windows 9x may give the file another index at each open: the bytes prove it there. On
+// NT another index is another file: nothing is made, and nothing left.
+static void TestChangingIndex()
+{
+    static BYTE bytes[] = "MZ";
+    FileBytes own = {bytes, sizeof bytes};
+    char temp[MAX_PATH], helper[MAX_PATH];
+    GetTempPathA(MAX_PATH, temp);
+    g_indexChanges = true;
+    for (int windows9x = 1; windows9x >= 0; --windows9x) {
+        g_windows9x = windows9x;
+        HANDLE pin = MakeHelperFile(temp, &own, helper);
+        DWORD error = GetLastError();
+        bool made = pin != INVALID_HANDLE_VALUE;
+        ok(windows9x ? made : !made && error == ERROR_FILE_INVALID && !Exists(helper),
+           "as on Windows %s (made there, refused on NT): %s, error %lu",
+           windows9x ? "9x" : "NT", made ? "made" : "refused", made ? 0 : error);
+        if (made)
+            CloseHandle(pin);
+        DeleteFileA(helper);
+    }
+    g_windows9x = g_indexChanges = false;
+}
+
 int main()
 {
     TestHelperFile();
+    TestChangingIndex();
+    TestWindows2000();
     TestFinding();
     TestRemoval();
     TestOddLeftovers();
