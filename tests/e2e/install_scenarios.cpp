@@ -44,10 +44,12 @@ static void CheckStatuses(const std::vector<std::string> &seen)
         else
             next = row + 1;
     }
-    ok(strays == 0 && !seen.empty() && seen.front() == StatusOf(0) &&
-           seen.back() == StatusOf(PAYLOAD_ROWS - 1),
-       "status lines \"%s\" to \"%s\" in row order (%d seen, %d out of order)",
-       StatusOf(0).c_str(), StatusOf(PAYLOAD_ROWS - 1).c_str(), (int)seen.size(), strays);
+    std::string first = seen.empty() ? "" : seen.front(), last = seen.empty() ? "" : seen.back();
+    ok(strays == 0 && first == StatusOf(0) && last == StatusOf(PAYLOAD_ROWS - 1),
+       "status lines \"%s\" to \"%s\" in row order: %d seen, \"%s\" to \"%s\", %d out of "
+       "order",
+       StatusOf(0).c_str(), StatusOf(PAYLOAD_ROWS - 1).c_str(), (int)seen.size(), first.c_str(),
+       last.c_str(), strays);
 }
 
 static void WatchStatuses(HWND copyPage)
