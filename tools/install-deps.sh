@@ -52,7 +52,8 @@ install_recent_qemu() {
             echo "no configured Debian source serves bookworm, to add its backports to" >&2
             exit 1
         }
-        echo "deb $archive bookworm-backports main" > /etc/apt/sources.list.d/bookworm-backports.list
+        echo "deb $archive bookworm-backports main" \
+            > /etc/apt/sources.list.d/bookworm-backports.list
         release=(-t bookworm-backports)
     fi
     echo "installing: qemu-user ${release[*]}"
