@@ -1149,12 +1149,11 @@ static DWORD MachineValueCount(const char *key)
 {
     DWORD count = 0xFFFFFFFF;
     HKEY opened;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, key, 0, KEY_READ, &opened) != ERROR_SUCCESS)
-        return count;
-    if (RegQueryInfoKeyA(opened, NULL, NULL, NULL, NULL, NULL, NULL, &count, NULL, NULL, NULL,
-                         NULL) != ERROR_SUCCESS)
-        count = 0xFFFFFFFF;
-    RegCloseKey(opened);
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, key, 0, KEY_READ, &opened) == ERROR_SUCCESS) {
+        RegQueryInfoKeyA(opened, NULL, NULL, NULL, NULL, NULL, NULL, &count, NULL, NULL, NULL,
+                         NULL);
+        RegCloseKey(opened);
+    }
     return count;
 }
 

@@ -1,7 +1,7 @@
 // Libraries of the system folder loaded by full path, and where the search cannot be
 // restricted (GetVersion answers Vista) the ones loaded by name later, loaded first; and
-// the folders the system names where its shell library lacks the calls for them.
-// GetSystemDirectoryA, GetVersion and GetProcAddress are wrapped at link time.
+// the Programs folder where the shell library lacks its calls. GetSystemDirectoryA,
+// GetVersion and GetProcAddress are wrapped at link time.
 #include "../check.h"
 #include "../../shared/dll_search.h"
 #include "../../shared/system_folder.h"
@@ -12,31 +12,29 @@
 #define SHELL_FOLDERS "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders"
 #define SHELL_PROGRAMS "C:\\qmshell"
 
-enum SystemFolderAnswer { AS_THE_SYSTEM, FAILING, TOO_LONG };
-static SystemFolderAnswer g_answer = AS_THE_SYSTEM;
-// Which libraries lack the shell's folder calls: none, shell32 (Windows NT 4), or all.
+// The libraries that lack the shell's folder calls: none, shell32 (Windows NT 4), or all.
 enum FolderCalls { ALL_THERE, NOT_IN_SHELL32, NOWHERE };
 static FolderCalls g_folderCalls = ALL_THERE;
+ANSWER_IMPORT(GetProcAddress, 8)
 
-static UINT WINAPI AnswerSystemFolder(LPSTR buffer, UINT size);
-static DWORD WINAPI AnswerVista() { return VISTA; }
-static FARPROC WINAPI AnswerProcAddress(HMODULE module, LPCSTR name);
-extern "C" {
-void *g_wrapSystemFolder asm("___wrap__imp__GetSystemDirectoryA@8") = (void *)AnswerSystemFolder;
-void *g_wrapVersion asm("___wrap__imp__GetVersion@0") = (void *)AnswerVista;
-void *g_wrapProcAddress asm("___wrap__imp__GetProcAddress@8") = (void *)AnswerProcAddress;
-extern UINT(WINAPI *g_realSystemFolder)(LPSTR, UINT) asm("___real__imp__GetSystemDirectoryA@8");
-extern FARPROC(WINAPI *g_realProcAddress)(HMODULE, LPCSTR) asm("___real__imp__GetProcAddress@8");
-}
-
-static FARPROC WINAPI AnswerProcAddress(HMODULE module, LPCSTR name)
+static FARPROC WINAPI AnswerGetProcAddress(HMODULE module, LPCSTR name)
 {
     bool lacking = g_folderCalls == NOWHERE ||
                    (g_folderCalls == NOT_IN_SHELL32 && module == GetModuleHandleA("shell32.dll"));
-    if (lacking && HIWORD(name) &&
-        (lstrcmpA(name, "SHGetSpecialFolderPathA") == 0 || lstrcmpA(name, "SHGetFolderPathA") == 0))
-        return NULL;
-    return g_realProcAddress(module, name);
+    return lacking && HIWORD(name) && strncmp(name, "SHGet", 5) == 0
+               ? NULL
+               : g_realGetProcAddress(module, name);
+}
+
+enum SystemFolderAnswer { AS_THE_SYSTEM, FAILING, TOO_LONG };
+static SystemFolderAnswer g_answer = AS_THE_SYSTEM;
+
+static UINT WINAPI AnswerSystemFolder(LPSTR buffer, UINT size);
+static DWORD WINAPI AnswerVista() { return VISTA; }
+extern "C" {
+void *g_wrapSystemFolder asm("___wrap__imp__GetSystemDirectoryA@8") = (void *)AnswerSystemFolder;
+void *g_wrapVersion asm("___wrap__imp__GetVersion@0") = (void *)AnswerVista;
+extern UINT(WINAPI *g_realSystemFolder)(LPSTR, UINT) asm("___real__imp__GetSystemDirectoryA@8");
 }
 
 // Failing, the buffer is left holding something stale.
@@ -100,40 +98,25 @@ static void TestVista()
            "%s loaded from the system folder, got \"%s\"", name, ModulePath(name).c_str());
 }
 
-static void SetCommonPrograms(const char *folder)
-{
-    HKEY key;
-    RegCreateKeyExA(HKEY_LOCAL_MACHINE, SHELL_FOLDERS, 0, NULL, 0, KEY_SET_VALUE, NULL, &key, NULL);
-    if (folder)
-        RegSetValueExA(key, "Common Programs", 0, REG_SZ, (const BYTE *)folder,
-                       lstrlenA(folder) + 1);
-    else
-        RegDeleteValueA(key, "Common Programs");
-    RegCloseKey(key);
-}
-
-// Windows NT 4 without the shell's update: its Programs folder for all users comes from
-// the folder library, and without that from the registry.
+// Windows NT 4 without the shell's update: the folder library answers, and without it
+// the registry.
 static void TestFolderWithoutShellCalls()
 {
     char expected[MAX_PATH], folder[MAX_PATH];
     SHGetFolderPathA(NULL, CSIDL_COMMON_PROGRAMS, NULL, SHGFP_TYPE_CURRENT, expected);
     g_folderCalls = NOT_IN_SHELL32;
-    ok(SystemFolder(CSIDL_COMMON_PROGRAMS, folder) && lstrcmpiA(folder, expected) == 0 &&
-           lstrcmpiA(ModulePath("shfolder.dll").c_str(),
-                     (SystemFolder() + "\\shfolder.dll").c_str()) == 0,
-       "through %s: \"%s\", expected \"%s\"", ModulePath("shfolder.dll").c_str(), folder,
-       expected);
-
+    bool found = SystemFolder(CSIDL_COMMON_PROGRAMS, folder);
+    std::string library = ModulePath("shfolder.dll");
+    ok(found && lstrcmpiA(folder, expected) == 0 &&
+           lstrcmpiA(library.c_str(), (SystemFolder() + "\\shfolder.dll").c_str()) == 0,
+       "through %s: \"%s\", expected \"%s\"", library.c_str(), folder, expected);
     g_folderCalls = NOWHERE;
     CreateDirectoryA(SHELL_PROGRAMS, NULL);
-    SetCommonPrograms(SHELL_PROGRAMS);
+    RegSetKeyValueA(HKEY_LOCAL_MACHINE, SHELL_FOLDERS, "Common Programs", REG_SZ, SHELL_PROGRAMS,
+                    sizeof SHELL_PROGRAMS);
     ok(SystemFolder(CSIDL_COMMON_PROGRAMS, folder) && lstrcmpA(folder, SHELL_PROGRAMS) == 0,
        "through the registry: \"%s\"", folder);
-    SetCommonPrograms(NULL);
     RemoveDirectoryA(SHELL_PROGRAMS);
-    ok(!SystemFolder(CSIDL_COMMON_PROGRAMS, folder), "no road left: \"%s\"", folder);
-    g_folderCalls = ALL_THERE;
 }
 
 int main()
