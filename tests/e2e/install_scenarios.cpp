@@ -28,10 +28,9 @@ static std::string StatusOf(int row)
     return std::string("FROM: ") + g_rows[row].temporary + "  TO: " + g_rows[row].destination;
 }
 
-// A row shows for one 50 ms tick, and a loaded machine can keep the watcher away that
-// long: a middle line may be missed. But the watch starts with the page, before the first
-// row's tick, and the last row stays until the page closes. Every line seen must be a
-// row's, in row order, from the first to the last.
+// Each row shows for one 50 ms tick, and a loaded machine can keep the watcher away that
+// long: every line seen must be a row's, in row order, from the first row to the last,
+// which stays until the page closes; only middle lines may be missed.
 static void CheckStatuses(const std::vector<std::string> &seen)
 {
     int next = 0, strays = 0;

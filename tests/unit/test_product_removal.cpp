@@ -14,10 +14,7 @@ ANSWER_IMPORT(RegOpenKeyExA, 20)
 ANSWER_IMPORT(GetProcAddress, 8)
 static bool g_windows9x, g_indexChanges, g_windows2000;
 
-static DWORD WINAPI AnswerGetVersion()
-{
-    return g_windows9x ? 0xC0000A04 : g_realGetVersion();
-}
+static DWORD WINAPI AnswerGetVersion() { return g_windows9x ? 0xC0000A04 : g_realGetVersion(); }
 
 // As on Windows 9x: another index at each open.
 static BOOL WINAPI AnswerGetFileInformationByHandle(HANDLE file,
@@ -49,6 +46,7 @@ static FARPROC WINAPI AnswerGetProcAddress(HMODULE module, LPCSTR name)
 #define GROUP_DIR ROOT "\\Programs\\Quillmere"
 #define NT_ENTRY WINDOWS_NT_KEY UNINSTALL_KEY
 #define WIN_ENTRY WINDOWS_KEY UNINSTALL_KEY
+#define APP_PATH APP_PATHS_KEY "\\" PRODUCT_FOLDER
 #define NOT_OURS ": the folder holds files that Quillmere did not install\n"
 
 static void MakeFile(const std::string &path)
@@ -115,7 +113,7 @@ static void CleanRegistry()
 {
     DeleteKeyEverywhere(NT_ENTRY);
     DeleteKeyEverywhere(WIN_ENTRY);
-    DeleteKeyEverywhere(APP_PATH_KEY);
+    DeleteKeyEverywhere(APP_PATH);
 }
 
 static std::string Report(const Removal &removal)
@@ -177,7 +175,7 @@ static void TestRemoval()
     MakeFile(PROGRAM_DIR "\\my letter.txt");
     WriteEntry(NT_ENTRY, KEY_WOW64_64KEY);
     WriteEntry(WIN_ENTRY, KEY_WOW64_32KEY);
-    SetValue(APP_PATH_KEY, KEY_WOW64_64KEY, "Path", REG_SZ, PROGRAM_DIR);
+    SetValue(APP_PATH, KEY_WOW64_64KEY, "Path", REG_SZ, PROGRAM_DIR);
     WriteEntry(WIN_ENTRY, KEY_WOW64_64KEY, "D:\\Elsewhere");
 
     Installation installation;
@@ -195,7 +193,7 @@ static void TestRemoval()
     ok(!Exists(GROUP_DIR) && !Exists(PROGRAM_DIR "\\lists"), "the empty folders are gone");
     ok(Exists(PROGRAM_DIR "\\my letter.txt"), "the user's file stays");
     ok(!KeyExists(NT_ENTRY, KEY_WOW64_64KEY) && !KeyExists(WIN_ENTRY, KEY_WOW64_32KEY) &&
-           !KeyExists(APP_PATH_KEY, KEY_WOW64_64KEY) && !KeyExists(APP_PATH_KEY, KEY_WOW64_32KEY),
+           !KeyExists(APP_PATH, KEY_WOW64_64KEY) && !KeyExists(APP_PATH, KEY_WOW64_32KEY),
        "the uninstall entries and the application path are gone");
     ok(KeyExists(WIN_ENTRY, KEY_WOW64_64KEY), "the entry of another installation stays");
     ok(removal.removedFiles == MANIFEST_ROWS && removal.removedShortcuts == SHORTCUT_ROWS &&
