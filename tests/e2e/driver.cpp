@@ -1026,9 +1026,16 @@ HWND NextOnDirPage(void (*onDirPage)(HWND dirPage))
     return page;
 }
 
+// Asks setup.exe nothing: a question would wait for the row it is expanding, and the copy
+// watch would then start a row late.
+static bool IsCopyPage(HWND window, void *)
+{
+    return ClassName(window) == "#32770" && GetDlgItem(window, IDC_COPY_PROGRESS);
+}
+
 HWND WaitCopyPage()
 {
-    return WaitDialogWithControl(IDC_COPY_PROGRESS, "");
+    return WaitForWindow(IsCopyPage, NULL);
 }
 
 void InstallToFinish(void (*onCopyPage)(HWND copyPage), void (*onDirPage)(HWND dirPage))
