@@ -3,9 +3,6 @@
 #include "../res/version.h"
 #include "../shared/system_folder.h"
 
-#define UNINSTALL_KEY UNINSTALL_LIST PRODUCT_FOLDER
-#define UNINSTALLER "\\removequill.exe"
-#define PROGRAM "\\quillmere.exe"
 #define QUIET " /S" // the uninstaller's switch for removal without a window
 #define KEY_FAILURE_FORMAT "Couldn't create key in registry\n%s"
 #define OPEN_ACCESS (KEY_READ | KEY_SET_VALUE | KEY_CREATE_SUB_KEY)
@@ -93,30 +90,31 @@ static DWORD InstalledKilobytes(char *path, int size)
     return (DWORD)((bytes + 1023) / 1024);
 }
 
-// The entry the system's list of installed programs reads also says how to show the
+// The entry Windows NT's list of installed programs reads also says how to show the
 // product. The list runs its command with administrator rights, so the command is quoted:
 // unquoted, a path with a blank would first run a program named by its first part
-// (C:\Program.exe for C:\Program files\...).
+// (C:\Program.exe for C:\Program files\...). Windows 9x keeps the four values it has
+// always had.
 static void WriteUninstallEntry(HKEY versionKey, BOOL listed)
 {
     // Room for the longest joined value, the quoted command, and for any installed file.
     char joined[PATH_CHARS + MANIFEST_FIELD];
-    static_assert(MANIFEST_FIELD >= sizeof UNINSTALLER + sizeof QUIET + 2 &&
-                      sizeof UNINSTALLER >= sizeof PROGRAM,
+    static_assert(MANIFEST_FIELD >= sizeof UNINSTALLER_FILE + sizeof QUIET + 2 &&
+                      sizeof UNINSTALLER_FILE >= sizeof PROGRAM_FILE,
                   "every joined value fits");
     HKEY key;
     if (!CreateProductKey(versionKey, UNINSTALL_KEY, &key))
         return;
-    JoinInstallDir(joined, sizeof joined, UNINSTALLER, listed ? "\"" : "");
-    SetText(key, "DisplayName", PRODUCT_FOLDER);
-    SetText(key, "UninstallString", joined);
-    SetText(key, "Scdir", g_shortcutDir);
-    SetText(key, "Progdir", g_installDir);
+    JoinInstallDir(joined, sizeof joined, UNINSTALLER_FILE, listed ? "\"" : "");
+    SetText(key, ENTRY_NAME, PRODUCT_FOLDER);
+    SetText(key, ENTRY_COMMAND, joined);
+    SetText(key, ENTRY_GROUP_DIR, g_shortcutDir);
+    SetText(key, ENTRY_PROGRAM_DIR, g_installDir);
     if (listed) {
         AppendText(joined, sizeof joined, QUIET);
         SetText(key, "QuietUninstallString", joined);
         SetText(key, "Publisher", VERSION_COMPANY);
-        JoinInstallDir(joined, sizeof joined, PROGRAM);
+        JoinInstallDir(joined, sizeof joined, PROGRAM_FILE);
         SetText(key, "DisplayIcon", joined);
         SetText(key, "DisplayVersion", VERSION_TEXT);
         SetText(key, "InstallLocation", g_installDir);
@@ -127,8 +125,6 @@ static void WriteUninstallEntry(HKEY versionKey, BOOL listed)
     RegCloseKey(key);
 }
 
-// The NT family's list of installed programs reads the "Windows" key too: there the entry
-// is written a second time.
 BOOL RecordedFolder(const char *name, char *folder)
 {
     static const char *const entries[] = {WINDOWS_KEY UNINSTALL_KEY, WINDOWS_NT_KEY UNINSTALL_KEY};
@@ -152,6 +148,8 @@ static BOOL OpenMachineKey(const char *path, HKEY *key)
     return Written(RegOpenKeyExA(HKEY_LOCAL_MACHINE, path, 0, OPEN_ACCESS, key), path);
 }
 
+// The NT family's list of installed programs reads the "Windows" key too: there the entry
+// is written a second time.
 void WriteRegistryEntries()
 {
     const char *versionKey = VersionKeyPath(g_winVersion);
@@ -162,10 +160,9 @@ void WriteRegistryEntries()
         Report(g_hMainWnd, message, NULL, MB_OK);
         return;
     }
-    BOOL listed = IsWindows9x(g_winVersion);
-    WriteUninstallEntry(parent, listed);
+    WriteUninstallEntry(parent, FALSE);
     RegCloseKey(parent);
-    if (!listed && OpenMachineKey(WINDOWS_KEY, &parent)) {
+    if (!IsWindows9x(g_winVersion) && OpenMachineKey(WINDOWS_KEY, &parent)) {
         WriteUninstallEntry(parent, TRUE);
         RegCloseKey(parent);
     }
@@ -176,7 +173,7 @@ void WriteRegistryEntries()
         char program[PATH_CHARS + sizeof "\\" PRODUCT_FOLDER];
         JoinInstallDir(program, sizeof program, "\\" PRODUCT_FOLDER);
         SetText(key, "", program);
-        SetText(key, "Path", g_installDir);
+        SetText(key, APP_PATH_FOLDER, g_installDir);
         RegCloseKey(key);
     }
     RegCloseKey(parent);

@@ -31,7 +31,7 @@ void ProposeInstallDir()
     char recorded[PATH_CHARS];
     if (g_switches.folder[0])
         ChooseFolder(g_switches.folder);
-    else if (RecordedFolder("Progdir", recorded))
+    else if (RecordedFolder(ENTRY_PROGRAM_DIR, recorded))
         ChooseFolder(recorded);
     ComposeInstallDir();
 }

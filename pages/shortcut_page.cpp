@@ -109,7 +109,7 @@ static void ChooseStartMenuFolder()
     if (!IsFolder(g_shortcutDir) && SystemFolder(CSIDL_COMMON_PROGRAMS, programs))
         CopyText(g_shortcutDir, PATH_CHARS, programs);
     // The program group an earlier installation made, in the folder that holds it.
-    if (RecordedFolder("Scdir", g_pathBuffer)) {
+    if (RecordedFolder(ENTRY_GROUP_DIR, g_pathBuffer)) {
         CutToParent(g_pathBuffer);
         CopyText(g_shortcutDir, PATH_CHARS, g_pathBuffer);
     }

@@ -24,11 +24,11 @@ const PayloadManifestTable PayloadManifest = {
         "\\deflt.dll",
         "\\expand32.dll",
         "\\bundle32.dll",
-        "\\quillmere.exe",
+        PROGRAM_FILE,
         "\\qmguide.hlp",
         "\\qmkeys.kbm",
         "\\notes.wri",
-        "\\removequill.exe",
+        UNINSTALLER_FILE,
         "\\netxfer.dll",
         "\\oldarc.dll",
         "\\lists\\GENERAL.DAT",
@@ -38,7 +38,7 @@ const PayloadManifestTable PayloadManifest = {
 const char PayloadSubdirs[PAYLOAD_SUBDIRS][PAYLOAD_SUBDIR_FIELD] = {"\\lists"};
 
 const ShortcutRow ProgramGroupShortcuts[SHORTCUT_ROWS] = {
-    {"\\Quillmere.lnk", "\\quillmere.exe", "Quillmere"},
-    {"\\Uninstall.lnk", "\\removequill.exe", "Uninstall"},
+    {"\\Quillmere.lnk", PROGRAM_FILE, "Quillmere"},
+    {"\\Uninstall.lnk", UNINSTALLER_FILE, "Uninstall"},
     {"\\Readme.lnk", "\\Notes.wri", "Readme"},
 };

@@ -39,11 +39,24 @@ struct ShortcutRow {
 #define SHORTCUT_ROWS 3
 extern const ShortcutRow ProgramGroupShortcuts[SHORTCUT_ROWS];
 
-// Registry keys under HKEY_LOCAL_MACHINE: the uninstall entry lives below one of the two
-// version keys, the application path below APP_PATHS_KEY; both are named PRODUCT_FOLDER.
+// Registry keys under HKEY_LOCAL_MACHINE: the uninstall entry is UNINSTALL_KEY below one
+// of the two version keys, the application path APP_PATH_KEY.
 #define WINDOWS_KEY "SOFTWARE\\Microsoft\\Windows\\CurrentVersion"
 #define WINDOWS_NT_KEY "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion"
-#define UNINSTALL_LIST "\\Uninstall\\"
+#define UNINSTALL_KEY "\\Uninstall\\" PRODUCT_FOLDER
 #define APP_PATHS_KEY WINDOWS_KEY "\\App Paths"
+#define APP_PATH_KEY APP_PATHS_KEY "\\" PRODUCT_FOLDER
+
+// The values of the uninstall entry that every system gets, and the application path's
+// folder: written by the installer, read by the uninstaller.
+#define ENTRY_NAME "DisplayName"
+#define ENTRY_COMMAND "UninstallString"
+#define ENTRY_GROUP_DIR "Scdir"
+#define ENTRY_PROGRAM_DIR "Progdir"
+#define APP_PATH_FOLDER "Path"
+
+// The programs in the installation directory.
+#define PROGRAM_FILE "\\quillmere.exe"
+#define UNINSTALLER_FILE "\\removequill.exe"
 
 #endif

@@ -7,7 +7,8 @@
 BOOL IsFolder(const char *path);
 
 // The existing folder the system names for a CSIDL_ value, in folder (MAX_PATH characters);
-// FALSE when it names none. Windows 98 may lack the shell's calls for it.
+// FALSE when it names none. Windows 98 and NT 4 may lack the shell's calls for it: for
+// CSIDL_COMMON_PROGRAMS the registry then still answers.
 BOOL SystemFolder(int csidl, char *folder);
 
 #endif

@@ -28,6 +28,15 @@ __attribute__((format(printf, 4, 5))) inline void ok_at(const char *file, int li
 
 #define ok(condition, ...) ok_at(__FILE__, __LINE__, (condition), __VA_ARGS__)
 
+// A system call the test answers itself, linked with -Wl,--wrap=_imp__NAME@BYTES: the test
+// defines Answer<NAME>, of the call's type; g_real<NAME> is the system's.
+#define ANSWER_IMPORT(name, bytes)                                                         \
+    static decltype(name) Answer##name;                                                    \
+    extern "C" {                                                                           \
+    extern decltype(&name) g_real##name asm("___real__imp__" #name "@" #bytes);            \
+    void *g_wrap##name asm("___wrap__imp__" #name "@" #bytes) = (void *)Answer##name;      \
+    }
+
 // The closing line CTest's log shows; the exit status is what counts.
 inline int check_summary()
 {

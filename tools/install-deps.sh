@@ -45,8 +45,14 @@ install_recent_qemu() {
     qemu_is_recent && return
     export DEBIAN_FRONTEND=noninteractive
     local release=()
+    # Backports come from the archive the machine already takes Bookworm from.
     if grep -qx 'VERSION_CODENAME=bookworm' /etc/os-release; then
-        echo 'deb http://deb.debian.org/debian bookworm-backports main' \
+        local archive
+        archive=$("$(dirname "$0")/debian-archive.sh" bookworm) || {
+            echo "no configured Debian source serves bookworm, to add its backports to" >&2
+            exit 1
+        }
+        echo "deb $archive bookworm-backports main" \
             > /etc/apt/sources.list.d/bookworm-backports.list
         release=(-t bookworm-backports)
     fi

@@ -6,6 +6,7 @@
 #include "api.h"
 #include "dll_search.h"
 #include "manifest.h"
+#include "resources.h"
 #include "survey.h"
 #include "system_folder.h"
 #include "text.h"
@@ -187,7 +188,7 @@ static int RunWindow(HINSTANCE instance, int show)
     WNDCLASSA windowClass = {};
     windowClass.lpfnWndProc = MainWndProc;
     windowClass.hInstance = instance;
-    windowClass.hIcon = LoadIcon(NULL, IDI_APPLICATION);
+    windowClass.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(IDI_QUILL));
     windowClass.hCursor = LoadCursor(NULL, IDC_ARROW);
     windowClass.hbrBackground = (HBRUSH)(COLOR_WINDOW + 1);
     windowClass.lpszClassName = CLASS_NAME;

@@ -7,7 +7,6 @@
 #include "text.h"
 
 #define MACHINE "HKEY_LOCAL_MACHINE\\"
-#define APP_PATH_KEY APP_PATHS_KEY "\\" PRODUCT_FOLDER
 #define NOT_EMPTY "the folder holds files that Quillmere did not install"
 #define WHY_CHARS 400
 #define ITEM_CHARS (PATH_CHARS + MANIFEST_FIELD)
@@ -15,22 +14,38 @@
 #define HELPER_ATTEMPTS 64
 
 static const char *const ENTRY_KEYS[] = {
-    WINDOWS_NT_KEY UNINSTALL_LIST PRODUCT_FOLDER,
-    WINDOWS_KEY UNINSTALL_LIST PRODUCT_FOLDER,
+    WINDOWS_NT_KEY UNINSTALL_KEY,
+    WINDOWS_KEY UNINSTALL_KEY,
 };
 static const int ENTRY_KEY_COUNT = sizeof ENTRY_KEYS / sizeof ENTRY_KEYS[0];
 
 // A 32-bit program on 64-bit Windows sees a registry view of its own; the entry may have
-// been written from either. 32-bit Windows ignores these flags.
+// been written from either. Elsewhere there is one registry, and Windows 2000 refuses the
+// view flags as access no rule grants.
 struct RegistryView {
     REGSAM flag;
-    const char *name;
+    const char *suffix; // after the key's name
 };
 static const RegistryView VIEWS[] = {
-    {KEY_WOW64_64KEY, "64-bit"},
-    {KEY_WOW64_32KEY, "32-bit"},
+    {KEY_WOW64_64KEY, " (64-bit view)"},
+    {KEY_WOW64_32KEY, " (32-bit view)"},
 };
-static const int VIEW_COUNT = sizeof VIEWS / sizeof VIEWS[0];
+static const RegistryView ONE_VIEW[] = {{0, ""}};
+
+// The views to look in: both under WOW64, otherwise the one there is.
+static int Views(const RegistryView **views)
+{
+    typedef BOOL(WINAPI * IsWow64ProcessFunction)(HANDLE, PBOOL);
+    IsWow64ProcessFunction isWow64 = ExportAs<IsWow64ProcessFunction>(
+        GetProcAddress(GetModuleHandleA("kernel32.dll"), "IsWow64Process"));
+    BOOL wow64 = FALSE;
+    if (isWow64 && isWow64(GetCurrentProcess(), &wow64) && wow64) {
+        *views = VIEWS;
+        return sizeof VIEWS / sizeof VIEWS[0];
+    }
+    *views = ONE_VIEW;
+    return 1;
+}
 
 // A REG_SZ value that fits, terminated even when stored without its terminator.
 static BOOL ReadText(HKEY key, const char *name, char *value, int size)
@@ -47,28 +62,28 @@ static void NameKey(char *text, int size, const char *path, const RegistryView *
 {
     CopyText(text, size, MACHINE);
     AppendText(text, size, path);
-    AppendText(text, size, " (");
-    AppendText(text, size, view->name);
-    AppendText(text, size, " view)");
+    AppendText(text, size, view->suffix);
 }
 
 FindResult FindInstallation(Installation *installation, char *entry, int entrySize)
 {
     FindResult result = NOT_INSTALLED;
-    for (int v = 0; v < VIEW_COUNT; ++v) {
+    const RegistryView *views;
+    int viewCount = Views(&views);
+    for (int v = 0; v < viewCount; ++v) {
         for (int k = 0; k < ENTRY_KEY_COUNT; ++k) {
             HKEY key;
             if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, ENTRY_KEYS[k], 0,
-                              KEY_QUERY_VALUE | VIEWS[v].flag, &key) != ERROR_SUCCESS)
+                              KEY_QUERY_VALUE | views[v].flag, &key) != ERROR_SUCCESS)
                 continue;
             BOOL usable =
-                ReadText(key, "Progdir", installation->programDir, PATH_CHARS) &&
-                ReadText(key, "Scdir", installation->groupDir, PATH_CHARS);
+                ReadText(key, ENTRY_PROGRAM_DIR, installation->programDir, PATH_CHARS) &&
+                ReadText(key, ENTRY_GROUP_DIR, installation->groupDir, PATH_CHARS);
             RegCloseKey(key);
             if (usable)
                 return INSTALLATION_FOUND;
             if (result == NOT_INSTALLED)
-                NameKey(entry, entrySize, ENTRY_KEYS[k], &VIEWS[v]);
+                NameKey(entry, entrySize, ENTRY_KEYS[k], &views[v]);
             result = ENTRY_DAMAGED;
         }
     }
@@ -157,13 +172,15 @@ static void DeleteKey(const char *path, const RegistryView *view, Removal *remov
 // Entries of another installation, in another folder, stay.
 static void RemoveKeys(const char *folder, Removal *removal)
 {
-    for (int v = 0; v < VIEW_COUNT; ++v) {
+    const RegistryView *views;
+    int viewCount = Views(&views);
+    for (int v = 0; v < viewCount; ++v) {
         for (int k = 0; k < ENTRY_KEY_COUNT; ++k) {
-            if (KeyNamesFolder(ENTRY_KEYS[k], VIEWS[v].flag, "Progdir", folder))
-                DeleteKey(ENTRY_KEYS[k], &VIEWS[v], removal);
+            if (KeyNamesFolder(ENTRY_KEYS[k], views[v].flag, ENTRY_PROGRAM_DIR, folder))
+                DeleteKey(ENTRY_KEYS[k], &views[v], removal);
         }
-        if (KeyNamesFolder(APP_PATH_KEY, VIEWS[v].flag, "Path", folder))
-            DeleteKey(APP_PATH_KEY, &VIEWS[v], removal);
+        if (KeyNamesFolder(APP_PATH_KEY, views[v].flag, APP_PATH_FOLDER, folder))
+            DeleteKey(APP_PATH_KEY, &views[v], removal);
     }
 }
 
@@ -250,29 +267,30 @@ static BOOL SameFile(const BY_HANDLE_FILE_INFORMATION *a, const BY_HANDLE_FILE_I
 
 // The writer is closed before the file is opened again with read sharing alone, which
 // fails while any writer, this program's or another's, still has it open. In between the
-// name is held by nothing, so the second open must find the very file written, not
-// another file or a link put in its place (links are opened as themselves; Windows 9x
-// has none).
+// name is held by nothing, so on NT the second open must find the very file written, not
+// another file or a link put in its place (links are opened as themselves). Windows 9x
+// has no links and no second user, and may give a file another index at each open: there
+// the caller's check of the bytes is proof enough.
 HANDLE MakeHelperFile(const char *folder, const FileBytes *own, char *helper)
 {
     HANDLE file = CreateHelperFile(folder, helper);
     if (file == INVALID_HANDLE_VALUE)
         return file;
+    BOOL nt = !(GetVersion() & 0x80000000);
     DWORD written = 0, error = 0;
     BY_HANDLE_FILE_INFORMATION made, opened;
     if (!WriteFile(file, own->data, own->size, &written, NULL) ||
-        !GetFileInformationByHandle(file, &made))
+        (nt && !GetFileInformationByHandle(file, &made)))
         error = GetLastError();
     else if (written != own->size)
         error = ERROR_DISK_FULL;
     CloseHandle(file);
     HANDLE pin = INVALID_HANDLE_VALUE;
     if (!error) {
-        DWORD link = GetVersion() & 0x80000000 ? 0 : FILE_FLAG_OPEN_REPARSE_POINT;
         pin = CreateFileA(helper, GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING,
-                          FILE_ATTRIBUTE_NORMAL | link, NULL);
+                          FILE_ATTRIBUTE_NORMAL | (nt ? FILE_FLAG_OPEN_REPARSE_POINT : 0), NULL);
         error = GetLastError();
-        if (pin != INVALID_HANDLE_VALUE &&
+        if (pin != INVALID_HANDLE_VALUE && nt &&
             !(GetFileInformationByHandle(pin, &opened) && SameFile(&made, &opened))) {
             CloseHandle(pin);
             pin = INVALID_HANDLE_VALUE;

@@ -13,14 +13,14 @@
 #define REPORT_CHARS (LEFT_CHARS + 512)
 
 struct Installation {
-    char programDir[PATH_CHARS]; // "Progdir": the installation folder
-    char groupDir[PATH_CHARS];   // "Scdir": the program-group folder
+    char programDir[PATH_CHARS]; // ENTRY_PROGRAM_DIR: the installation folder
+    char groupDir[PATH_CHARS];   // ENTRY_GROUP_DIR: the program-group folder
 };
 
 enum FindResult { INSTALLATION_FOUND, NOT_INSTALLED, ENTRY_DAMAGED };
 
-// Looks in the uninstall lists below both version keys, in the 64-bit and the 32-bit
-// registry view. For ENTRY_DAMAGED, entry names the key whose values cannot be used.
+// Looks in the uninstall lists below both version keys, under WOW64 in the 64-bit and the
+// 32-bit registry view. For ENTRY_DAMAGED, entry names the key whose values cannot be used.
 FindResult FindInstallation(Installation *installation, char *entry, int entrySize);
 
 struct Removal {
@@ -35,7 +35,7 @@ struct Removal {
 };
 
 // Removes the installation's files, shortcuts, empty folders, its uninstall entries and
-// its application path, in both registry views. Starts from an empty record.
+// its application path, under WOW64 in both registry views. Starts from an empty record.
 void RemoveInstallation(const Installation *installation, Removal *removal);
 // Records an item that stays and why.
 void NoteLeft(Removal *removal, const char *item, const char *why);

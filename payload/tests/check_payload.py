@@ -3,8 +3,9 @@
 
 Each of the fourteen files must exist and be what it claims: 32-bit Windows
 DLLs and GUI programs importing only system DLLs, the DLLs exporting their
-functions, a valid BMP, a valid Write 3.0 document, INI files, the help and
-word list formats. Generated files must be remade with the same bytes."""
+functions, the programs carrying an icon group, a valid BMP, a valid Write 3.0
+document, INI files, the help and word list formats. Generated files must be
+remade with the same bytes."""
 import configparser
 import os
 import re
@@ -76,6 +77,9 @@ def check_pe(path, name):
     if name in PROGRAMS:
         expect("(GUI)" in kind and "(DLL)" not in kind, f"not a GUI program: {kind}")
         expect(re.search(r"Subsystem\s+00000002", dump), "subsystem is not Windows GUI")
+        groups = subprocess.run(["wrestool", "-l", "--type=group_icon", path], check=True,
+                                capture_output=True, text=True).stdout
+        expect("type=group_icon" in groups, "carries no icon group for the shell to show")
     else:
         expect("(DLL)" in kind, f"not a DLL: {kind}")
         table = dump.split("[Ordinal/Name Pointer] Table", 1)

@@ -1,11 +1,30 @@
 // Libraries of the system folder loaded by full path, and where the search cannot be
-// restricted (GetVersion answers Vista) the ones loaded by name later, loaded first.
-// GetSystemDirectoryA and GetVersion are wrapped at link time.
+// restricted (GetVersion answers Vista) the ones loaded by name later, loaded first; and
+// the Programs folder where the shell library lacks its calls. GetSystemDirectoryA,
+// GetVersion and GetProcAddress are wrapped at link time.
 #include "../check.h"
 #include "../../shared/dll_search.h"
+#include "../../shared/system_folder.h"
+#include <shlobj.h>
 #include <string>
 
 #define VISTA 0x17700006 // build 6000, version 6.0
+#define SHELL_FOLDERS "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders"
+#define SHELL_PROGRAMS "C:\\qmshell"
+
+// The libraries that lack the shell's folder calls: none, shell32 (Windows NT 4), or all.
+enum FolderCalls { ALL_THERE, NOT_IN_SHELL32, NOWHERE };
+static FolderCalls g_folderCalls = ALL_THERE;
+ANSWER_IMPORT(GetProcAddress, 8)
+
+static FARPROC WINAPI AnswerGetProcAddress(HMODULE module, LPCSTR name)
+{
+    bool lacking = g_folderCalls == NOWHERE ||
+                   (g_folderCalls == NOT_IN_SHELL32 && module == GetModuleHandleA("shell32.dll"));
+    return lacking && HIWORD(name) && strncmp(name, "SHGet", 5) == 0
+               ? NULL
+               : g_realGetProcAddress(module, name);
+}
 
 enum SystemFolderAnswer { AS_THE_SYSTEM, FAILING, TOO_LONG };
 static SystemFolderAnswer g_answer = AS_THE_SYSTEM;
@@ -79,9 +98,31 @@ static void TestVista()
            "%s loaded from the system folder, got \"%s\"", name, ModulePath(name).c_str());
 }
 
+// Windows NT 4 without the shell's update: the folder library answers, and without it
+// the registry.
+static void TestFolderWithoutShellCalls()
+{
+    char expected[MAX_PATH], folder[MAX_PATH];
+    SHGetFolderPathA(NULL, CSIDL_COMMON_PROGRAMS, NULL, SHGFP_TYPE_CURRENT, expected);
+    g_folderCalls = NOT_IN_SHELL32;
+    bool found = SystemFolder(CSIDL_COMMON_PROGRAMS, folder);
+    std::string library = ModulePath("shfolder.dll");
+    ok(found && lstrcmpiA(folder, expected) == 0 &&
+           lstrcmpiA(library.c_str(), (SystemFolder() + "\\shfolder.dll").c_str()) == 0,
+       "through %s: \"%s\", expected \"%s\"", library.c_str(), folder, expected);
+    g_folderCalls = NOWHERE;
+    CreateDirectoryA(SHELL_PROGRAMS, NULL);
+    RegSetKeyValueA(HKEY_LOCAL_MACHINE, SHELL_FOLDERS, "Common Programs", REG_SZ, SHELL_PROGRAMS,
+                    sizeof SHELL_PROGRAMS);
+    ok(SystemFolder(CSIDL_COMMON_PROGRAMS, folder) && lstrcmpA(folder, SHELL_PROGRAMS) == 0,
+       "through the registry: \"%s\"", folder);
+    RemoveDirectoryA(SHELL_PROGRAMS);
+}
+
 int main()
 {
     TestLoading();
     TestVista();
+    TestFolderWithoutShellCalls();
     return check_summary();
 }

@@ -173,10 +173,18 @@ static void TestRowsHoldTheirFiles(const std::string &payload)
     CopyText(g_installDir, PATH_CHARS, INSTALL_TO);
     g_hCopyPage = g_hProgressCtl =
         CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 438, 20, NULL, NULL, NULL, NULL);
-    for (int row = 0; row < MANIFEST_ROWS; ++row)
+    HWND status = CreateWindowExA(0, "EDIT", "", WS_CHILD, 0, 0, 10, 10, g_hCopyPage,
+                                  (HMENU)IDC_COPY_STATUS, NULL, NULL);
+    char first[MAX_PATH] = "", last[MAX_PATH] = "";
+    for (int row = 0; row < MANIFEST_ROWS; ++row) {
         ExpandNextPayload();
+        GetWindowTextA(status, row == 0 ? first : last, MAX_PATH);
+    }
     ok(g_copyRow == MANIFEST_ROWS && g_messages.empty(), "14 rows expanded; messages:\n%s",
        g_messages.c_str());
+    ok(lstrcmpA(first, "FROM: qmcore.cf_  TO: \\qmcore.cfg") == 0 &&
+           lstrcmpA(last, "FROM: GENERAL.DA__  TO: \\lists\\GENERAL.DAT") == 0,
+       "the status line names the first row, \"%s\", and the last, \"%s\"", first, last);
     ok(g_outcomes == std::string(MANIFEST_ROWS, 'r'),
        "each row's temporary file is held against writing while it is copied: %s "
        "(r refused, o opened, m not found)",

@@ -8,7 +8,7 @@
 
 #define WINDOWS_KEY "SOFTWARE\\Microsoft\\Windows\\CurrentVersion"
 #define WINDOWS_NT_KEY "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion"
-#define APP_PATH_KEY WINDOWS_KEY "\\App Paths\\Quillmere"
+#define APP_PATH WINDOWS_KEY "\\App Paths\\Quillmere"
 
 struct VersionCase {
     DWORD version;
@@ -216,8 +216,8 @@ static void CheckEntry(const char *versionKey, const RegistryRun *run, const cha
     CheckValue(uninstallKey, "Progdir", run->installDir);
 }
 
-// Every run writes the entry below the "Windows" key, with its command quoted; the NT
-// family's runs also the one below their own version key, as it always was.
+// Every run writes the entry below the "Windows" key, the NT family's with its command
+// quoted, and also the one below their own version key, as it always was.
 static void TestRegistryEntries()
 {
     static const RegistryRun runs[] = {
@@ -235,12 +235,13 @@ static void TestRegistryEntries()
         lstrcpyA(g_shortcutDir, run->shortcutDir);
         WriteRegistryEntries();
 
-        if (lstrcmpA(run->versionKey, WINDOWS_NT_KEY) == 0)
+        BOOL nt = lstrcmpA(run->versionKey, WINDOWS_NT_KEY) == 0;
+        if (nt)
             CheckEntry(WINDOWS_NT_KEY, run, "");
-        CheckEntry(WINDOWS_KEY, run, "\"");
+        CheckEntry(WINDOWS_KEY, run, nt ? "\"" : "");
         wsprintfA(text, "%s\\Quillmere", run->installDir);
-        CheckValue(APP_PATH_KEY, "", text);
-        CheckValue(APP_PATH_KEY, "Path", run->installDir);
+        CheckValue(APP_PATH, "", text);
+        CheckValue(APP_PATH, "Path", run->installDir);
     }
 }
 

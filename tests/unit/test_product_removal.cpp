@@ -1,16 +1,51 @@
 // The uninstaller's engine: finding the installation through its uninstall entry in
 // either list and either registry view, and removing exactly what the installer made.
+// GetVersion, GetFileInformationByHandle, RegOpenKeyExA and GetProcAddress are wrapped at
+// link time to answer as Windows 9x and Windows 2000 do.
 #include "../check.h"
 #include "../../shared/manifest.h"
 #include "../../payload/removequill/removal.h"
 #include <string>
 #include <string.h>
 
+ANSWER_IMPORT(GetVersion, 0)
+ANSWER_IMPORT(GetFileInformationByHandle, 8)
+ANSWER_IMPORT(RegOpenKeyExA, 20)
+ANSWER_IMPORT(GetProcAddress, 8)
+static bool g_windows9x, g_indexChanges, g_windows2000;
+
+static DWORD WINAPI AnswerGetVersion() { return g_windows9x ? 0xC0000A04 : g_realGetVersion(); }
+
+// As on Windows 9x: another index at each open.
+static BOOL WINAPI AnswerGetFileInformationByHandle(HANDLE file,
+                                                   LPBY_HANDLE_FILE_INFORMATION information)
+{
+    static DWORD opens;
+    BOOL answered = g_realGetFileInformationByHandle(file, information);
+    information->nFileIndexLow += g_indexChanges ? ++opens : 0;
+    return answered;
+}
+
+// Windows 2000 refuses the view flags, and has no WOW64.
+static LONG WINAPI AnswerRegOpenKeyExA(HKEY root, LPCSTR path, DWORD options, REGSAM access,
+                                       PHKEY key)
+{
+    bool view = access & (KEY_WOW64_64KEY | KEY_WOW64_32KEY);
+    return g_windows2000 && view ? ERROR_ACCESS_DENIED
+                                 : g_realRegOpenKeyExA(root, path, options, access, key);
+}
+
+static FARPROC WINAPI AnswerGetProcAddress(HMODULE module, LPCSTR name)
+{
+    bool wow64 = HIWORD(name) && lstrcmpA(name, "IsWow64Process") == 0;
+    return g_windows2000 && wow64 ? NULL : g_realGetProcAddress(module, name);
+}
+
 #define ROOT "C:\\qmtest"
 #define PROGRAM_DIR ROOT "\\Quillmere"
 #define GROUP_DIR ROOT "\\Programs\\Quillmere"
-#define NT_ENTRY WINDOWS_NT_KEY UNINSTALL_LIST PRODUCT_FOLDER
-#define WIN_ENTRY WINDOWS_KEY UNINSTALL_LIST PRODUCT_FOLDER
+#define NT_ENTRY WINDOWS_NT_KEY UNINSTALL_KEY
+#define WIN_ENTRY WINDOWS_KEY UNINSTALL_KEY
 #define APP_PATH APP_PATHS_KEY "\\" PRODUCT_FOLDER
 #define NOT_OURS ": the folder holds files that Quillmere did not install\n"
 
@@ -187,6 +222,26 @@ static void TestRemoval()
     CleanRegistry();
 }
 
+// Windows 2000 has one registry: the entry is found and removed without the view flags.
+static void TestWindows2000()
+{
+    CleanRegistry();
+    MakeInstalledFiles();
+    WriteEntry(WIN_ENTRY, KEY_WOW64_32KEY); // this program's own view
+    g_windows2000 = true;
+    Installation installation;
+    char entry[ENTRY_NAME_CHARS];
+    static Removal removal;
+    bool found = FindInstallation(&installation, entry, sizeof entry) == INSTALLATION_FOUND;
+    if (found)
+        RemoveInstallation(&installation, &removal);
+    g_windows2000 = false;
+    ok(found && removal.removedFiles == MANIFEST_ROWS && removal.removedKeys == 1 &&
+           removal.leftCount == 0 && !KeyExists(WIN_ENTRY, KEY_WOW64_32KEY),
+       "found: %d; removed %d files and %d keys, %d items left", found, removal.removedFiles,
+       removal.removedKeys, removal.leftCount);
+}
+
 // A folder where a file was, and files already gone, are told apart.
 static void TestOddLeftovers()
 {
@@ -257,9 +312,35 @@ static void TestHelperFile()
     ok(DeleteFileA(helper), "once let go it can be deleted");
 }
 
+// Windows 9x may give the file another index at each open: the bytes prove it there. On
+// NT another index is another file: nothing is made, and nothing left.
+static void TestChangingIndex()
+{
+    static BYTE bytes[] = "MZ";
+    FileBytes own = {bytes, sizeof bytes};
+    char temp[MAX_PATH], helper[MAX_PATH];
+    GetTempPathA(MAX_PATH, temp);
+    g_indexChanges = true;
+    for (int windows9x = 1; windows9x >= 0; --windows9x) {
+        g_windows9x = windows9x;
+        HANDLE pin = MakeHelperFile(temp, &own, helper);
+        DWORD error = GetLastError();
+        bool made = pin != INVALID_HANDLE_VALUE;
+        ok(windows9x ? made : !made && error == ERROR_FILE_INVALID && !Exists(helper),
+           "as on Windows %s (made there, refused on NT): %s, error %lu",
+           windows9x ? "9x" : "NT", made ? "made" : "refused", made ? 0 : error);
+        if (made)
+            CloseHandle(pin);
+        DeleteFileA(helper);
+    }
+    g_windows9x = g_indexChanges = false;
+}
+
 int main()
 {
     TestHelperFile();
+    TestChangingIndex();
+    TestWindows2000();
     TestFinding();
     TestRemoval();
     TestOddLeftovers();
