@@ -240,10 +240,10 @@ static bool UninstallerGone()
 
 // Starts Remove Quillmere with /S and waits for its end, watching that neither it nor
 // its helper ever shows a window; its exit code.
-static DWORD RemoveSilently(const std::string &uninstaller)
+static DWORD RemoveSilently(const std::string &uninstaller, const char *arguments = "/S")
 {
     std::string shown;
-    if (!StartProgram(uninstaller, "/S", "C:\\"))
+    if (!StartProgram(uninstaller, arguments, "C:\\"))
         return STILL_ACTIVE;
     bool unseen = WatchUnseen(Ended, &shown);
     ok(unseen, "Remove Quillmere /S ends, no window of it shows (saw %s)", shown.c_str());
@@ -283,7 +283,8 @@ static void RemoveQuietly()
 }
 
 // Declined, nothing changes; removed with /S, everything of the product goes but the
-// user's file; once more, there is nothing to remove, silently or not.
+// user's file; once more, there is nothing to remove, silently or not, and an unknown
+// argument is refused, silently or not.
 SCENARIO(product_uninstall)
 {
     WaitAtLeast(PRODUCT_WAIT_MS);
@@ -305,13 +306,31 @@ SCENARIO(product_uninstall)
 
     // The installed uninstaller is gone; the one from the build asks the same registry.
     const std::string built = g_extraArgument + "\\removequill.exe";
-    DWORD code = RemoveSilently(built);
+    DWORD code = RemoveSilently(built, "-s");
     ok(code == 1605, "not installed, silently: exit code 1605, got %lu", code);
     KillSetup();
-    if (StartProgram(built, "", "C:\\")) {
-        ANSWER(NULL, "Quillmere is not installed.", REMOVE_CAPTION, IDOK);
+    code = RemoveSilently(built, "/S /all");
+    ok(code == 87, "an unknown argument, silently: exit code 87, got %lu", code);
+    KillSetup();
+    struct Run {
+        const char *arguments;
+        const char *message;
+        DWORD exitCode;
+    };
+    static const Run runs[] = {
+        {"", "Quillmere is not installed.", 1605},
+        {"/all", "Remove Quillmere takes one switch:\n"
+                 "/S\tremove Quillmere without any question or message.\n\n"
+                 "Nothing was removed.",
+         87},
+    };
+    for (const Run &run : runs) {
+        if (!StartProgram(built, run.arguments, "C:\\"))
+            continue;
+        ANSWER(NULL, run.message, REMOVE_CAPTION, IDOK);
         code = WaitSetupExit();
-        ok(code == 1605, "not installed: exit code 1605, got %lu", code);
+        ok(code == run.exitCode, "\"%s\": exit code %lu, got %lu", run.arguments, run.exitCode,
+           code);
         KillSetup();
     }
     ok(FileContents(USER_FILE) == "mine" && ProductKeysLeft() == 0,
