@@ -165,9 +165,11 @@ static int StartHelper(BOOL quiet)
     BOOL genuine = started && HoldsOwnBytes(pin, &own);
     CloseHandle(pin);
     FreeFileBytes(&own);
+    BOOL running = genuine && ResumeThread(process.hThread) != (DWORD)-1;
+    if (genuine && !running)
+        error = GetLastError();
     int exitCode = ERROR_INSTALL_FAILURE;
-    if (genuine) {
-        ResumeThread(process.hThread);
+    if (running) {
         exitCode = AwaitReport(process.hProcess, done, reader);
     } else if (started) {
         TerminateProcess(process.hProcess, ERROR_INSTALL_FAILURE);
@@ -181,10 +183,10 @@ static int StartHelper(BOOL quiet)
         CloseHandle(reader);
     if (done)
         CloseHandle(done);
-    if (genuine)
+    if (running)
         return exitCode;
     DeleteFileA(helper);
-    if (started)
+    if (started && !genuine)
         return Tell("The helper of Remove Quillmere was changed in the temporary folder "
                     "before it could start.\nNothing was removed.",
                     MB_ICONERROR, ERROR_INSTALL_FAILURE);
