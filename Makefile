@@ -28,10 +28,12 @@ test: build
 bench: build
 	@tools/bench.sh $(BUILD)
 
-# SIGN_CERT, SIGN_KEY, SIGN_PASS and SIGN_TIMESTAMP sign it (README, "Releasing").
+# SIGN_CERT, SIGN_KEY, SIGN_PASS and SIGN_TIMESTAMP sign it (README, "Releasing");
+# RELEASE_URL is where setup.exe will be published, as its winget manifest names it.
 RELEASE := $(BUILD)/release
+RELEASE_URL := https://quillmere.example.com/
 release: build
-	@tools/release.sh $(BUILD) $(RELEASE)
+	@tools/release.sh $(BUILD) $(RELEASE) $(RELEASE_URL)
 
 clean:
 	rm -rf $(BUILD)

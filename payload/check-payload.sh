@@ -6,7 +6,7 @@
 #  3. under Wine: the libraries' exports called by payload-selftest.exe, and
 #     each program showing its titled window and ending when closed:
 #     quillmere.exe with status 0, removequill.exe (nothing is installed here)
-#     with status 2.
+#     with status 1605, of which Wine hands the low byte to this side.
 # PAYLOAD_SKIP_WINE=1 skips step 3. PAYLOAD_WINE_PREFIX names the 32-bit prefix
 # to use; by default BUILD_DIR/payload-test/wine-prefix is made once.
 # PAYLOAD_WINE_TIMEOUT is the limit of each step in seconds (default 120). An
@@ -106,7 +106,7 @@ check_program() {
 }
 check_program quillmere.exe "Quillmere" 0
 # Nothing is installed in this prefix: the uninstaller says so.
-check_program removequill.exe "Remove Quillmere" 2
+check_program removequill.exe "Remove Quillmere" $((1605 % 256))
 
 [ $status = 0 ] && echo "payload checks passed" || echo "payload checks FAILED"
 exit $status

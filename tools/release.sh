@@ -1,15 +1,21 @@
 #!/bin/bash
-# "make release": leaves exactly what is to be published in RELEASE: setup.exe and
+# "make release": leaves exactly what is to be published in RELEASE: setup.exe, its winget
+# manifest (three .yaml files, for setup.exe published in the folder at URL) and
 # SHA256SUMS. With SIGN_CERT and SIGN_KEY (see sign.sh) the product is built once more, in
 # BUILD/signed, with quillmere.exe and removequill.exe signed before they are compressed
 # into the payload; then setup.exe is signed, and all three signatures are verified.
 # Nothing is left in RELEASE unless all of it worked.
-# Usage: release.sh BUILD RELEASE
+# Usage: release.sh BUILD RELEASE URL
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 source=$(dirname "$here")
 build=$(realpath "$1")
 release=$(realpath -m "$2")
+url=$3
+case $url in
+    http://?* | https://?*) ;;
+    *) echo "release: RELEASE_URL must be an http or https address, not \"$url\"" >&2; exit 1 ;;
+esac
 
 rm -rf "$release"
 mkdir -p "$(dirname "$release")"
@@ -39,6 +45,7 @@ else
     [ -n "${SIGN_TIMESTAMP:-}" ] ||
         echo "release: the signatures carry no timestamp (set SIGN_TIMESTAMP to a timestamp server)"
 fi
+"$here/winget-manifest.sh" "$staging/setup.exe" "$url"
 (cd "$staging" && sha256sum setup.exe > SHA256SUMS)
 chmod 755 "$staging"
 mv "$staging" "$release"

@@ -8,6 +8,8 @@
 
 #define MACHINE "HKEY_LOCAL_MACHINE\\"
 #define NOT_EMPTY "the folder holds files that Quillmere did not install"
+#define IN_USE "in use; it goes when Windows restarts"
+#define UNINSTALLER "\\removequill.exe"
 #define WHY_CHARS 400
 #define ITEM_CHARS (PATH_CHARS + MANIFEST_FIELD)
 #define HELPER_PREFIX "rmq"
@@ -103,6 +105,7 @@ void NoteLeft(Removal *removal, const char *item, const char *why)
 static void NoteError(Removal *removal, const char *item, DWORD error)
 {
     char why[WHY_CHARS];
+    ++removal->failed;
     DescribeError(error, why, sizeof why);
     NoteLeft(removal, item, why);
 }
@@ -122,7 +125,16 @@ static void RemoveItem(const char *path, int *removed, Removal *removal)
     } else if (DeleteFileA(path)) {
         ++*removed;
     } else {
-        NoteError(removal, path, GetLastError());
+        // A program or library that runs, or a file held open, can go at the next restart.
+        DWORD error = GetLastError();
+        if ((error == ERROR_SHARING_VIOLATION || error == ERROR_ACCESS_DENIED) &&
+            !(attributes & FILE_ATTRIBUTE_READONLY) &&
+            MoveFileExA(path, NULL, MOVEFILE_DELAY_UNTIL_REBOOT)) {
+            ++removal->atRestart;
+            NoteLeft(removal, path, IN_USE);
+        } else {
+            NoteError(removal, path, error);
+        }
     }
 }
 
@@ -197,17 +209,33 @@ void RemoveInstallation(const Installation *installation, Removal *removal)
     ZeroMemory(removal, sizeof *removal);
     char path[ITEM_CHARS];
     const char *folder = installation->programDir;
-    for (int row = 0; row < MANIFEST_ROWS; ++row)
-        RemoveItem(Join(path, folder, PayloadManifest.destination[row]), &removal->removedFiles,
-                   removal);
+    for (int row = 0; row < MANIFEST_ROWS; ++row) {
+        if (lstrcmpiA(PayloadManifest.destination[row], UNINSTALLER) != 0)
+            RemoveItem(Join(path, folder, PayloadManifest.destination[row]),
+                       &removal->removedFiles, removal);
+    }
     for (int i = 0; i < SHORTCUT_ROWS; ++i)
         RemoveItem(Join(path, installation->groupDir, ProgramGroupShortcuts[i].linkFile),
                    &removal->removedShortcuts, removal);
     for (int i = 0; i < PAYLOAD_SUBDIRS; ++i)
         RemoveFolder(Join(path, folder, PayloadSubdirs[i]), removal);
     RemoveFolder(installation->groupDir, removal);
-    RemoveFolder(folder, removal);
     RemoveKeys(folder, removal);
+}
+
+void FinishRemoval(const Installation *installation, Removal *removal)
+{
+    char path[ITEM_CHARS];
+    RemoveItem(Join(path, installation->programDir, UNINSTALLER), &removal->removedFiles,
+               removal);
+    RemoveFolder(installation->programDir, removal);
+}
+
+int RemovalExitCode(const Removal *removal)
+{
+    if (removal->failed)
+        return ERROR_INSTALL_FAILURE;
+    return removal->atRestart ? ERROR_SUCCESS_REBOOT_REQUIRED : ERROR_SUCCESS;
 }
 
 // "1 file", "3 files".

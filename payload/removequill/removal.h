@@ -30,13 +30,23 @@ struct Removal {
     int removedKeys;
     int missing;          // installed files and shortcuts that were already gone
     int leftCount;        // items that stay
+    int failed;           // of those, the ones an error kept
+    int atRestart;        // of those, files in use that go at the next restart
     int leftShown;        // of those, the ones that fit in left
     char left[LEFT_CHARS]; // "item: why" lines
 };
 
 // Removes the installation's files, shortcuts, empty folders, its uninstall entries and
-// its application path, under WOW64 in both registry views. Starts from an empty record.
+// its application path, under WOW64 in both registry views; all but the uninstaller's own
+// file and the installation folder, which cannot go while the uninstaller started from
+// there runs. Starts from an empty record.
 void RemoveInstallation(const Installation *installation, Removal *removal);
+// The uninstaller's own file, and the installation folder when it is empty.
+void FinishRemoval(const Installation *installation, Removal *removal);
+// ERROR_SUCCESS when everything went or only the user's own items stay;
+// ERROR_SUCCESS_REBOOT_REQUIRED when files in use go at the next restart;
+// ERROR_INSTALL_FAILURE when an error keeps anything.
+int RemovalExitCode(const Removal *removal);
 // Records an item that stays and why.
 void NoteLeft(Removal *removal, const char *item, const char *why);
 // The final message: what stays and why, then what was removed.

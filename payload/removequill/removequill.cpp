@@ -1,7 +1,8 @@
 // Remove Quillmere. Started without arguments it finds the installation, asks, and hands
 // the work to a copy of itself in the temporary folder, so that this program's own file
-// can go too: the copy waits for this process to end, removes everything, marks itself
-// for removal at the next restart and reports.
+// can go too. The copy removes everything but that file and its folder and reports its
+// exit code; this process ends with it, the copy removes the rest, marks itself for
+// removal at the next restart and reports. With /S nothing is asked or reported.
 #include <windows.h>
 #include "api.h"
 #include "dll_search.h"
@@ -9,30 +10,41 @@
 #include "text.h"
 
 #define CAPTION "Remove Quillmere"
-#define CONTINUE_ARGUMENT "/continue"
+#define QUIET_SWITCH "s"
+#define CONTINUE_SWITCH "continue"
+#define CONTINUE_ARGUMENT "/" CONTINUE_SWITCH
+#define CONTINUE_HANDLES 3 // the first process, the report's event and its pipe
 #define NOT_INSTALLED_TEXT "Quillmere is not installed."
+#define USAGE_TEXT                                                                          \
+    "Remove Quillmere takes one switch:\n"                                                  \
+    "/S\tremove Quillmere without any question or message.\n\n"                             \
+    "Nothing was removed."
 #define PARENT_WAIT_MS 120000
-#define COMMAND_CHARS (MAX_PATH + 64)
+#define REPORT_WAIT_MS 600000 // the copy's removal, however slow the system
+#define COMMAND_CHARS (MAX_PATH + 96)
 
-// Exit codes.
-#define EXIT_REMOVED 0       // everything removed, or the copy started to do it
-#define EXIT_LEFT 1          // removed, but some items stay
-#define EXIT_NOT_INSTALLED 2
-#define EXIT_DECLINED 3
-#define EXIT_FAILED 4        // nothing removed; the message says why
+struct Command {
+    BOOL quiet;
+    BOOL helper; // /continue: this is the copy in the temporary folder
+    BOOL bad;
+    HANDLE handles[CONTINUE_HANDLES];
+};
 
 static Installation g_installation;
 static Removal g_removal;
-static char g_text[REPORT_CHARS + 2 * PATH_CHARS];
+static char g_text[REPORT_CHARS + 2 * PATH_CHARS]; // the message shown at the end, if any
+static UINT g_icon;
 
-static int Say(const char *text, UINT icon, int exitCode)
+// The message to show once the work is done; returns exitCode.
+static int Tell(const char *text, UINT icon, int exitCode)
 {
-    MessageBoxA(NULL, text, CAPTION, MB_OK | icon);
+    CopyText(g_text, sizeof g_text, text);
+    g_icon = icon;
     return exitCode;
 }
 
 // "text (error N: ...)." and that nothing was removed.
-static int SayError(const char *text, DWORD error)
+static int TellError(const char *text, DWORD error)
 {
     char why[400];
     DescribeError(error, why, sizeof why);
@@ -40,10 +52,11 @@ static int SayError(const char *text, DWORD error)
     AppendText(g_text, sizeof g_text, " (");
     AppendText(g_text, sizeof g_text, why);
     AppendText(g_text, sizeof g_text, ").\nNothing was removed.");
-    return Say(g_text, MB_ICONERROR, EXIT_FAILED);
+    g_icon = MB_ICONERROR;
+    return ERROR_INSTALL_FAILURE;
 }
 
-// Finds the installation; otherwise says why not and sets the exit code.
+// Finds the installation; otherwise tells why not and sets the exit code.
 static BOOL Find(int *exitCode)
 {
     char entry[ENTRY_NAME_CHARS] = "";
@@ -51,13 +64,14 @@ static BOOL Find(int *exitCode)
     if (result == INSTALLATION_FOUND)
         return TRUE;
     if (result == NOT_INSTALLED) {
-        *exitCode = Say(NOT_INSTALLED_TEXT, MB_ICONINFORMATION, EXIT_NOT_INSTALLED);
+        *exitCode = Tell(NOT_INSTALLED_TEXT, MB_ICONINFORMATION, ERROR_UNKNOWN_PRODUCT);
         return FALSE;
     }
     CopyText(g_text, sizeof g_text, "The uninstall entry of Quillmere cannot be read:\n");
     AppendText(g_text, sizeof g_text, entry);
     AppendText(g_text, sizeof g_text, "\nNothing was removed.");
-    *exitCode = Say(g_text, MB_ICONERROR, EXIT_FAILED);
+    g_icon = MB_ICONERROR;
+    *exitCode = ERROR_INSTALL_FAILURE;
     return FALSE;
 }
 
@@ -68,8 +82,10 @@ static BOOL Confirm()
     AppendText(g_text, sizeof g_text, "\nand its shortcuts from\n");
     AppendText(g_text, sizeof g_text, g_installation.groupDir);
     AppendText(g_text, sizeof g_text, "?\n\nFiles that Quillmere did not install are kept.");
-    return MessageBoxA(NULL, g_text, CAPTION, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) ==
-           IDYES;
+    BOOL yes = MessageBoxA(NULL, g_text, CAPTION, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) ==
+               IDYES;
+    g_text[0] = '\0';
+    return yes;
 }
 
 // No one can write the pinned file, on a network share either, where a running program's
@@ -84,73 +100,107 @@ static BOOL HoldsOwnBytes(HANDLE pin, const FileBytes *own)
     return same;
 }
 
-// Copies this program to the temporary folder and starts the copy there, handing it a
-// handle to this process to wait on. The copy starts suspended and runs only once its
-// file is seen to hold this program's bytes.
-static int StartHelper()
+// The helper's exit code, which it sends once only this program's file and folder are
+// left; ERROR_INSTALL_FAILURE when it ends or stalls before it does.
+static int AwaitReport(HANDLE helper, HANDLE done, HANDLE reader)
+{
+    HANDLE waits[] = {done, helper}; // both signalled: the report counts
+    DWORD code = 0, read = 0;
+    if (WaitForMultipleObjects(2, waits, FALSE, REPORT_WAIT_MS) == WAIT_OBJECT_0 &&
+        ReadFile(reader, &code, sizeof code, &read, NULL) && read == sizeof code)
+        return (int)code;
+    return Tell("The helper of Remove Quillmere stopped before it could finish.\n"
+                "Quillmere may be removed only in part.",
+                MB_ICONERROR, ERROR_INSTALL_FAILURE);
+}
+
+// Copies this program to the temporary folder and starts the copy there, handing it this
+// process to wait on, and an event and a pipe for its report. The copy starts suspended
+// and runs only once its file is seen to hold this program's bytes.
+static int StartHelper(BOOL quiet)
 {
     char self[MAX_PATH], folder[MAX_PATH], helper[MAX_PATH], command[COMMAND_CHARS];
     DWORD length = GetModuleFileNameA(NULL, self, sizeof self);
     if (length == 0 || length >= sizeof self)
-        return SayError("Remove Quillmere cannot find its own file", GetLastError());
+        return TellError("Remove Quillmere cannot find its own file", GetLastError());
     length = GetTempPathA(sizeof folder, folder);
     if (length == 0 || length >= sizeof folder)
-        return SayError("There is no temporary folder to work from", GetLastError());
+        return TellError("There is no temporary folder to work from", GetLastError());
     FileBytes own;
     DWORD error = ReadWholeFile(self, &own);
     if (error)
-        return SayError("Remove Quillmere cannot read its own file", error);
+        return TellError("Remove Quillmere cannot read its own file", error);
     HANDLE pin = MakeHelperFile(folder, &own, helper);
     if (pin == INVALID_HANDLE_VALUE) {
         error = GetLastError();
         FreeFileBytes(&own);
-        return SayError("Remove Quillmere cannot make its helper in the temporary folder",
-                        error);
+        return TellError("Remove Quillmere cannot make its helper in the temporary folder",
+                         error);
     }
-    HANDLE selfProcess = NULL;
+    // Only the handles named on the helper's command line are inherited.
+    SECURITY_ATTRIBUTES inherited = {sizeof inherited, NULL, TRUE};
+    HANDLE selfProcess = NULL, reader = NULL, pipeEnd = NULL, writer = NULL;
+    HANDLE done = CreateEventA(&inherited, TRUE, FALSE, NULL);
     STARTUPINFOA startup;
     PROCESS_INFORMATION process;
     ZeroMemory(&startup, sizeof startup);
     startup.cb = sizeof startup;
     BOOL started =
+        done && CreatePipe(&reader, &pipeEnd, NULL, sizeof(DWORD)) &&
+        DuplicateHandle(GetCurrentProcess(), pipeEnd, GetCurrentProcess(), &writer, 0, TRUE,
+                        DUPLICATE_SAME_ACCESS | DUPLICATE_CLOSE_SOURCE) &&
         DuplicateHandle(GetCurrentProcess(), GetCurrentProcess(), GetCurrentProcess(),
-                        &selfProcess, SYNCHRONIZE, TRUE, 0) &&
-        wsprintfA(command, "\"%s\" " CONTINUE_ARGUMENT " %lu", helper,
-                  (unsigned long)(ULONG_PTR)selfProcess) > 0 &&
+                        &selfProcess, SYNCHRONIZE | PROCESS_QUERY_INFORMATION, TRUE, 0) &&
+        wsprintfA(command, "\"%s\" %s" CONTINUE_ARGUMENT " %lu %lu %lu", helper,
+                  quiet ? "/S " : "", (unsigned long)(ULONG_PTR)selfProcess,
+                  (unsigned long)(ULONG_PTR)done, (unsigned long)(ULONG_PTR)writer) > 0 &&
         CreateProcessA(helper, command, NULL, NULL, TRUE, CREATE_SUSPENDED, NULL, folder,
                        &startup, &process);
     error = GetLastError();
+    // The helper holds the pipe's only writer: the pipe breaks if it ends without a word.
+    if (writer)
+        CloseHandle(writer);
+    if (selfProcess)
+        CloseHandle(selfProcess);
     BOOL genuine = started && HoldsOwnBytes(pin, &own);
-    if (genuine) {
-        ResumeThread(process.hThread);
+    CloseHandle(pin);
+    FreeFileBytes(&own);
+    BOOL running = genuine && ResumeThread(process.hThread) != (DWORD)-1;
+    if (genuine && !running)
+        error = GetLastError();
+    int exitCode = ERROR_INSTALL_FAILURE;
+    if (running) {
+        exitCode = AwaitReport(process.hProcess, done, reader);
     } else if (started) {
-        TerminateProcess(process.hProcess, EXIT_FAILED);
+        TerminateProcess(process.hProcess, ERROR_INSTALL_FAILURE);
         WaitForSingleObject(process.hProcess, PARENT_WAIT_MS); // then its file can go
     }
     if (started) {
         CloseHandle(process.hThread);
         CloseHandle(process.hProcess);
     }
-    if (selfProcess)
-        CloseHandle(selfProcess);
-    CloseHandle(pin);
-    FreeFileBytes(&own);
-    if (genuine)
-        return EXIT_REMOVED;
+    if (reader)
+        CloseHandle(reader);
+    if (done)
+        CloseHandle(done);
+    if (running)
+        return exitCode;
     DeleteFileA(helper);
-    if (started)
-        return Say("The helper of Remove Quillmere was changed in the temporary folder "
-                   "before it could start.\nNothing was removed.",
-                   MB_ICONERROR, EXIT_FAILED);
-    return SayError("Remove Quillmere cannot start its helper in the temporary folder", error);
+    if (started && !genuine)
+        return Tell("The helper of Remove Quillmere was changed in the temporary folder "
+                    "before it could start.\nNothing was removed.",
+                    MB_ICONERROR, ERROR_INSTALL_FAILURE);
+    return TellError("Remove Quillmere cannot start its helper in the temporary folder", error);
 }
 
-static int Start()
+static int Start(BOOL quiet)
 {
     int exitCode;
     if (!Find(&exitCode))
         return exitCode;
-    return Confirm() ? StartHelper() : EXIT_DECLINED;
+    if (!quiet && !Confirm())
+        return ERROR_INSTALL_USEREXIT;
+    return StartHelper(quiet);
 }
 
 // The helper's own file cannot go while it runs; the system removes it at the next start.
@@ -171,42 +221,113 @@ static void ScheduleOwnRemoval()
     }
 }
 
-// The copy's part: wait for the first process, remove, report.
-static int Continue(const char *argument)
+// The first process ends with exitCode once it has it: the pipe is closed before the
+// event is set, so the first process's read never waits.
+static void SendReport(HANDLE done, HANDLE pipe, int exitCode)
 {
-    unsigned long value = 0;
-    int digits = 0;
-    for (; argument[digits] >= '0' && argument[digits] <= '9' && digits < 10; ++digits)
-        value = value * 10 + (unsigned long)(argument[digits] - '0');
-    HANDLE parent = (HANDLE)(ULONG_PTR)value;
-    if (digits == 0 || argument[digits] != '\0' ||
-        WaitForSingleObject(parent, PARENT_WAIT_MS) == WAIT_FAILED)
-        return Say(CONTINUE_ARGUMENT " is only for Remove Quillmere's own helper.\n"
-                                     "Nothing was removed.",
-                   MB_ICONERROR, EXIT_FAILED);
-    CloseHandle(parent);
+    DWORD code = (DWORD)exitCode, written = 0;
+    WriteFile(pipe, &code, sizeof code, &written, NULL);
+    CloseHandle(pipe);
+    SetEvent(done);
+    CloseHandle(done);
+}
+
+// The copy's part: remove all but the first process's file and folder, report, wait for
+// the first process to end, remove the rest.
+static int Continue(const Command *command)
+{
+    HANDLE parent = command->handles[0], done = command->handles[1],
+           pipe = command->handles[2];
+    DWORD state = 0;
+    if (!GetExitCodeProcess(parent, &state) || state != STILL_ACTIVE || !ResetEvent(done))
+        return Tell(CONTINUE_ARGUMENT " is only for Remove Quillmere's own helper.\n"
+                                      "Nothing was removed.",
+                    MB_ICONERROR, ERROR_INVALID_PARAMETER);
     int exitCode;
-    if (!Find(&exitCode))
-        return exitCode;
-    RemoveInstallation(&g_installation, &g_removal);
-    ScheduleOwnRemoval();
-    ComposeReport(&g_removal, g_text, sizeof g_text);
-    return Say(g_text, g_removal.leftCount ? MB_ICONWARNING : MB_ICONINFORMATION,
-               g_removal.leftCount ? EXIT_LEFT : EXIT_REMOVED);
+    BOOL found = Find(&exitCode);
+    if (found) {
+        RemoveInstallation(&g_installation, &g_removal);
+        exitCode = RemovalExitCode(&g_removal);
+    }
+    SendReport(done, pipe, exitCode);
+    if (found) {
+        WaitForSingleObject(parent, PARENT_WAIT_MS);
+        FinishRemoval(&g_installation, &g_removal);
+        ScheduleOwnRemoval();
+        ComposeReport(&g_removal, g_text, sizeof g_text);
+        g_icon = g_removal.leftCount ? MB_ICONWARNING : MB_ICONINFORMATION;
+    }
+    CloseHandle(parent);
+    return exitCode;
+}
+
+// Whether the word at token is the switch name ("s", "continue"), after "/" or "-", in
+// any case.
+static BOOL IsSwitch(const char *token, int length, const char *name)
+{
+    if (length != lstrlenA(name) + 1 || (token[0] != '/' && token[0] != '-'))
+        return FALSE;
+    for (int i = 1; i < length; ++i) {
+        if ((token[i] | 0x20) != name[i - 1])
+            return FALSE;
+    }
+    return TRUE;
+}
+
+// A handle's number as /continue carries it; FALSE when the word is not a number.
+static BOOL ReadHandle(const char *token, int length, HANDLE *handle)
+{
+    ULONGLONG value = 0;
+    for (int i = 0; i < length; ++i) {
+        if (token[i] < '0' || token[i] > '9' || value > 0xFFFFFFFFull / 10)
+            return FALSE;
+        value = value * 10 + (ULONGLONG)(token[i] - '0');
+    }
+    *handle = (HANDLE)(ULONG_PTR)value;
+    return length > 0 && value <= 0xFFFFFFFFull;
+}
+
+// The words of the command line: /S anywhere; /continue with its numbers, as the first
+// process passes them. Anything else makes it bad.
+static void ReadCommand(const char *line, Command *command)
+{
+    ZeroMemory(command, sizeof *command);
+    int handlesDue = 0;
+    for (;;) {
+        while (*line == ' ' || *line == '\t')
+            ++line;
+        if (*line == '\0')
+            break;
+        const char *token = line;
+        while (*line != '\0' && *line != ' ' && *line != '\t')
+            ++line;
+        int length = (int)(line - token);
+        if (handlesDue) {
+            if (!ReadHandle(token, length, &command->handles[CONTINUE_HANDLES - handlesDue]))
+                command->bad = TRUE;
+            --handlesDue;
+        } else if (IsSwitch(token, length, QUIET_SWITCH)) {
+            command->quiet = TRUE;
+        } else if (IsSwitch(token, length, CONTINUE_SWITCH) && !command->helper) {
+            command->helper = TRUE;
+            handlesDue = CONTINUE_HANDLES;
+        } else {
+            command->bad = TRUE;
+        }
+    }
+    if (handlesDue)
+        command->bad = TRUE;
 }
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int)
 {
     RestrictDllSearch(); // the helper runs from the temporary folder
-    while (*commandLine == ' ')
-        ++commandLine;
-    if (*commandLine == '\0')
-        return Start();
-    const int length = sizeof CONTINUE_ARGUMENT - 1;
-    if (lstrlenA(commandLine) > length && commandLine[length] == ' ' &&
-        CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE, commandLine, length,
-                       CONTINUE_ARGUMENT, length) == CSTR_EQUAL)
-        return Continue(commandLine + length + 1);
-    return Say("Remove Quillmere takes no arguments.\nNothing was removed.", MB_ICONERROR,
-               EXIT_FAILED);
+    Command command;
+    ReadCommand(commandLine, &command);
+    int exitCode = command.bad      ? Tell(USAGE_TEXT, MB_ICONERROR, ERROR_INVALID_PARAMETER)
+                   : command.helper ? Continue(&command)
+                                    : Start(command.quiet);
+    if (!command.quiet && g_text[0] != '\0')
+        MessageBoxA(NULL, g_text, CAPTION, MB_OK | g_icon);
+    return exitCode;
 }

@@ -109,19 +109,25 @@ static bool Descends(const std::vector<PROCESSENTRY32> &processes, DWORD pid, DW
     return false;
 }
 
+static std::vector<PROCESSENTRY32> RunningProcesses()
+{
+    std::vector<PROCESSENTRY32> processes;
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    PROCESSENTRY32 entry;
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Process32First(snapshot, &entry); more;
+         more = Process32Next(snapshot, &entry))
+        processes.push_back(entry);
+    CloseHandle(snapshot);
+    return processes;
+}
+
 // Parents are found by their ids, which stay recorded after the parents end.
 bool FollowChildProcess(const char *fileName, DWORD ms)
 {
     DWORD child = 0, start = GetTickCount();
     while (!child && GetTickCount() - start < ms) {
-        std::vector<PROCESSENTRY32> processes;
-        HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-        PROCESSENTRY32 entry;
-        entry.dwSize = sizeof entry;
-        for (BOOL more = Process32First(snapshot, &entry); more;
-             more = Process32Next(snapshot, &entry))
-            processes.push_back(entry);
-        CloseHandle(snapshot);
+        std::vector<PROCESSENTRY32> processes = RunningProcesses();
         for (const PROCESSENTRY32 &process : processes) {
             if ((!fileName || lstrcmpiA(process.szExeFile, fileName) == 0) &&
                 Descends(processes, process.th32ProcessID, g_setup.dwProcessId)) {
@@ -142,6 +148,52 @@ bool FollowChildProcess(const char *fileName, DWORD ms)
     g_setup.hProcess = process;
     g_setup.dwProcessId = child;
     return true;
+}
+
+struct Sighting {
+    std::vector<PROCESSENTRY32> processes;
+    std::string title; // of the first window seen
+};
+
+static BOOL CALLBACK SpotWindow(HWND window, LPARAM lParam)
+{
+    Sighting *sighting = (Sighting *)lParam;
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    if (!IsWindowVisible(window) ||
+        (pid != g_setup.dwProcessId && !Descends(sighting->processes, pid, g_setup.dwProcessId)))
+        return TRUE;
+    sighting->title = "\"" + WindowText(window) + "\" (" + ClassName(window) + ")";
+    return FALSE;
+}
+
+bool ProgramTreeEnded()
+{
+    if (WaitSetupExit(0) == STILL_ACTIVE)
+        return false;
+    std::vector<PROCESSENTRY32> processes = RunningProcesses();
+    for (const PROCESSENTRY32 &process : processes) {
+        if (Descends(processes, process.th32ProcessID, g_setup.dwProcessId))
+            return false;
+    }
+    return true;
+}
+
+bool WatchUnseen(bool (*until)(), std::string *shown, DWORD ms)
+{
+    DWORD start = GetTickCount();
+    for (;;) {
+        bool reached = until(); // and no window then either
+        Sighting sighting = {RunningProcesses(), ""};
+        EnumWindows(SpotWindow, (LPARAM)&sighting);
+        if (!sighting.title.empty()) {
+            *shown = sighting.title;
+            return false;
+        }
+        if (reached || GetTickCount() - start >= ms)
+            return reached;
+        Sleep(20);
+    }
 }
 
 std::string ProgramImagePath()

@@ -41,6 +41,12 @@ std::string SystemProgram(const char *name);
 // becomes the program under test: the first found, or the first whose file is fileName.
 bool FollowChildProcess(const char *fileName = NULL, DWORD ms = WAIT_MS);
 std::string ProgramImagePath();
+// Whether the program under test and every process it started have ended.
+bool ProgramTreeEnded();
+// Watches until until() holds (at most ms) that no window of the program under test, or
+// of any process it started, ever shows; false if one did (its title and class in *shown)
+// or until() never held.
+bool WatchUnseen(bool (*until)(), std::string *shown, DWORD ms = WAIT_MS);
 // Raises every later wait to at least ms.
 void WaitAtLeast(DWORD ms);
 DWORD SetupProcessId();

@@ -157,13 +157,16 @@ SCENARIO(product_selftest)
     CheckWindow();
 }
 
-static int InstalledItemsLeft(const char *group)
+// The uninstaller's own file may go a moment after the process started from it ends.
+static int InstalledItemsLeft(const char *group, bool uninstallerToo = true)
 {
     static const char *const shortcuts[] = {"\\Quillmere.lnk", "\\Uninstall.lnk",
                                             "\\Readme.lnk"};
     int left = 0;
-    for (int row = 0; row < PAYLOAD_ROWS; ++row)
-        left += FileExists(Installed(row).c_str());
+    for (int row = 0; row < PAYLOAD_ROWS; ++row) {
+        if (uninstallerToo || lstrcmpiA(Installed(row).c_str(), UNINSTALLER) != 0)
+            left += FileExists(Installed(row).c_str());
+    }
     for (const char *shortcut : shortcuts)
         left += FileExists((std::string(group) + shortcut).c_str());
     return left;
@@ -199,13 +202,18 @@ static std::string PendingRemovals()
     return text;
 }
 
-// Yes to Remove Quillmere's question: its first process ends, and the copy of it in the
-// temporary folder that it started becomes the program under test.
-static bool ConfirmRemoval(const char *question)
+// Yes to Remove Quillmere's question: its first process ends once everything but its own
+// file is gone, and the copy of it in the temporary folder that it started becomes the
+// program under test.
+static bool ConfirmRemoval(const char *question, const char *group)
 {
     ANSWER(NULL, question, REMOVE_CAPTION, IDYES);
     DWORD code = WaitSetupExit();
-    ok(code == 0, "the first process ends once its helper runs, exit code %lu", code);
+    int left = InstalledItemsLeft(group, false);
+    ok(code == 0 && left == 0 && ProductKeysLeft() == 0,
+       "the first process ends with 0 once the removal is done: exit code %lu, %d installed "
+       "items and %d keys left",
+       code, left, ProductKeysLeft());
     bool followed = FollowChildProcess();
     ok(followed, "a helper process was started");
     return followed;
@@ -220,39 +228,63 @@ static void ExpectReport(const char *report, DWORD expected)
     KillSetup();
 }
 
-// The confirmed removal: the first process hands over to its copy in the temporary
-// folder, which removes everything of the product and keeps the user's file, and loads
-// no library planted beside it there.
-static void RemoveConfirmed()
+static bool Ended()
 {
-    if (!PlantLibraries(TemporaryFolder(), "uxtheme") ||
-        !StartProgram(UNINSTALLER, "", "C:\\") || !ConfirmRemoval(CONFIRM_TEXT(PROGRAM_GROUP)))
-        return;
-    std::string helper = ProgramImagePath();
-    ok(Lower(helper).find(Lower(TemporaryFolder()) + "rmq") == 0, "the helper %s runs from %s",
-       helper.c_str(), TemporaryFolder().c_str());
-    ExpectReport("Quillmere has been removed, but some items are left:\n" INSTALL_DIR
-                 ": the folder holds files that Quillmere did not install\n\n"
-                 "Removed 14 files, 3 shortcuts, 2 folders and 3 registry keys.",
-                 1); // something stays
-    std::string loaded = FileContents(PLANTED_LOG);
-    ok(loaded.empty(), "the helper loaded no stand-in; loaded:\n%s", loaded.c_str());
-
-    ok(InstalledItemsLeft(PROGRAM_GROUP) == 0, "no installed file or shortcut is left, %d found",
-       InstalledItemsLeft(PROGRAM_GROUP));
-    ok(!FolderExists(PROGRAM_GROUP) && !FolderExists(INSTALL_DIR "\\lists"),
-       "the program group and the lists folder are gone");
-    ok(ProductKeysLeft() == 0, "no uninstall entry or application path in either view");
-    ok(FileContents(USER_FILE) == "mine" && FolderExists(INSTALL_DIR),
-       "the user's file stays, and its folder");
-    ok(!helper.empty() && FileExists(helper.c_str()) &&
-           Lower(PendingRemovals()).find(Lower(helper)) != std::string::npos,
-       "the helper %s waits for the next restart to be removed; pending:\n%s", helper.c_str(),
-       PendingRemovals().c_str());
+    return WaitSetupExit(0) != STILL_ACTIVE;
 }
 
-// Declined, nothing changes; confirmed, everything of the product goes but the user's
-// file; once more, there is nothing to remove.
+static bool UninstallerGone()
+{
+    return !FileExists(UNINSTALLER);
+}
+
+// Starts Remove Quillmere with /S and waits for its end, watching that neither it nor
+// its helper ever shows a window; its exit code.
+static DWORD RemoveSilently(const std::string &uninstaller, const char *arguments = "/S")
+{
+    std::string shown;
+    if (!StartProgram(uninstaller, arguments, "C:\\"))
+        return STILL_ACTIVE;
+    bool unseen = WatchUnseen(Ended, &shown);
+    ok(unseen, "Remove Quillmere /S ends, no window of it shows (saw %s)", shown.c_str());
+    return WaitSetupExit(0);
+}
+
+// The silent removal: the process started ends with 0 once everything of the product is
+// gone, its own file a moment later; the user's file stays. Its copy in the temporary
+// folder did the work, loaded no library planted beside it there, and waits for the next
+// restart to be removed.
+static void RemoveQuietly()
+{
+    if (!PlantLibraries(TemporaryFolder(), "uxtheme"))
+        return;
+    DWORD code = RemoveSilently(UNINSTALLER);
+    int left = InstalledItemsLeft(PROGRAM_GROUP, false);
+    ok(code == 0 && left == 0 && ProductKeysLeft() == 0,
+       "ended with 0 once the removal was done: exit code %lu, %d installed items and %d "
+       "keys left",
+       code, left, ProductKeysLeft());
+    std::string shown;
+    bool unseen = WatchUnseen(UninstallerGone, &shown);
+    ok(unseen, "removequill.exe goes a moment later, unseen (saw %s)", shown.c_str());
+    unseen = WatchUnseen(ProgramTreeEnded, &shown);
+    ok(unseen, "the helper ends, unseen (saw %s)", shown.c_str());
+    KillSetup();
+    ok(!FolderExists(PROGRAM_GROUP) && !FolderExists(INSTALL_DIR "\\lists"),
+       "the program group and the lists folder are gone");
+    ok(FileContents(USER_FILE) == "mine" && FolderExists(INSTALL_DIR),
+       "the user's file stays, and its folder");
+    std::string loaded = FileContents(PLANTED_LOG);
+    ok(loaded.empty(), "the helper loaded no stand-in; loaded:\n%s", loaded.c_str());
+    std::string pending = Lower(PendingRemovals());
+    ok(pending.find(Lower(TemporaryFolder()) + "rmq") != std::string::npos,
+       "the helper from %s waits for the next restart to be removed; pending:\n%s",
+       TemporaryFolder().c_str(), pending.c_str());
+}
+
+// Declined, nothing changes; removed with /S, everything of the product goes but the
+// user's file; once more, there is nothing to remove, silently or not, and an unknown
+// argument is refused, silently or not.
 SCENARIO(product_uninstall)
 {
     WaitAtLeast(PRODUCT_WAIT_MS);
@@ -263,20 +295,42 @@ SCENARIO(product_uninstall)
     if (StartProgram(UNINSTALLER, "", "C:\\")) {
         ANSWER(NULL, CONFIRM_TEXT(PROGRAM_GROUP), REMOVE_CAPTION, IDNO);
         DWORD code = WaitSetupExit();
-        ok(code == 3, "declined: exit code 3, got %lu", code);
+        ok(code == 1602, "declined: exit code 1602, got %lu", code);
         KillSetup();
     }
     CheckInstalledFiles();
     CheckShortcuts(PROGRAM_GROUP);
     CheckRegistry(true);
 
-    RemoveConfirmed();
+    RemoveQuietly();
 
     // The installed uninstaller is gone; the one from the build asks the same registry.
-    if (StartProgram(g_extraArgument + "\\removequill.exe", "", "C:\\")) {
-        ANSWER(NULL, "Quillmere is not installed.", REMOVE_CAPTION, IDOK);
-        DWORD code = WaitSetupExit();
-        ok(code == 2, "not installed: exit code 2, got %lu", code);
+    const std::string built = g_extraArgument + "\\removequill.exe";
+    DWORD code = RemoveSilently(built, "-s");
+    ok(code == 1605, "not installed, silently: exit code 1605, got %lu", code);
+    KillSetup();
+    code = RemoveSilently(built, "/S /all");
+    ok(code == 87, "an unknown argument, silently: exit code 87, got %lu", code);
+    KillSetup();
+    struct Run {
+        const char *arguments;
+        const char *message;
+        DWORD exitCode;
+    };
+    static const Run runs[] = {
+        {"", "Quillmere is not installed.", 1605},
+        {"/all", "Remove Quillmere takes one switch:\n"
+                 "/S\tremove Quillmere without any question or message.\n\n"
+                 "Nothing was removed.",
+         87},
+    };
+    for (const Run &run : runs) {
+        if (!StartProgram(built, run.arguments, "C:\\"))
+            continue;
+        ANSWER(NULL, run.message, REMOVE_CAPTION, IDOK);
+        code = WaitSetupExit();
+        ok(code == run.exitCode, "\"%s\": exit code %lu, got %lu", run.arguments, run.exitCode,
+           code);
         KillSetup();
     }
     ok(FileContents(USER_FILE) == "mine" && ProductKeysLeft() == 0,
@@ -329,7 +383,7 @@ SCENARIO(product_today_windows)
     std::string started = ProgramImagePath();
     ok(followed && Lower(started) == Lower(UNINSTALLER), "the list starts %s, started %s",
        UNINSTALLER, started.c_str());
-    if (!ConfirmRemoval(CONFIRM_TEXT(SYSTEM_GROUP)))
+    if (!ConfirmRemoval(CONFIRM_TEXT(SYSTEM_GROUP), SYSTEM_GROUP))
         return;
     ExpectReport("Quillmere has been removed.\n\n"
                  "Removed 14 files, 3 shortcuts, 3 folders and 3 registry keys.",

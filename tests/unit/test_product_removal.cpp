@@ -1,7 +1,9 @@
 // The uninstaller's engine: finding the installation through its uninstall entry in
-// either list and either registry view, and removing exactly what the installer made.
-// GetVersion, GetFileInformationByHandle, RegOpenKeyExA and GetProcAddress are wrapped at
-// link time to answer as Windows 9x and Windows 2000 do.
+// either list and either registry view, removing exactly what the installer made, and
+// the exit code that says how it went. GetVersion, GetFileInformationByHandle,
+// RegOpenKeyExA and GetProcAddress are wrapped at link time to answer as Windows 9x and
+// Windows 2000 do; MoveFileExA, so that files in use are marked for the next restart
+// there, or refused.
 #include "../check.h"
 #include "../../shared/manifest.h"
 #include "../../payload/removequill/removal.h"
@@ -48,6 +50,23 @@ static FARPROC WINAPI AnswerGetProcAddress(HMODULE module, LPCSTR name)
 #define WIN_ENTRY WINDOWS_KEY UNINSTALL_KEY
 #define APP_PATH APP_PATHS_KEY "\\" PRODUCT_FOLDER
 #define NOT_OURS ": the folder holds files that Quillmere did not install\n"
+#define IN_USE_FILE PROGRAM_DIR "\\deflt.dll"
+
+// What the removal asked to remove at the next restart; whether the system agrees.
+static std::string g_marked;
+static bool g_markingRefused;
+static BOOL WINAPI MarkForRestart(LPCSTR path, LPCSTR newPath, DWORD flags)
+{
+    if (newPath || flags != MOVEFILE_DELAY_UNTIL_REBOOT || g_markingRefused) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return FALSE;
+    }
+    g_marked += std::string(path) + "\n";
+    return TRUE;
+}
+extern "C" {
+void *g_wrapMoveFileEx asm("___wrap__imp__MoveFileExA@12") = (void *)MarkForRestart;
+}
 
 static void MakeFile(const std::string &path)
 {
@@ -114,6 +133,13 @@ static void CleanRegistry()
     DeleteKeyEverywhere(NT_ENTRY);
     DeleteKeyEverywhere(WIN_ENTRY);
     DeleteKeyEverywhere(APP_PATH);
+}
+
+// Both steps, as the uninstaller's helper takes them around the first process's end.
+static void RemoveAll(const Installation *installation, Removal *removal)
+{
+    RemoveInstallation(installation, removal);
+    FinishRemoval(installation, removal);
 }
 
 static std::string Report(const Removal &removal)
@@ -183,6 +209,10 @@ static void TestRemoval()
     ok(FindInstallation(&installation, entry, sizeof entry) == INSTALLATION_FOUND, "found");
     static Removal removal;
     RemoveInstallation(&installation, &removal);
+    ok(Exists(PROGRAM_DIR "\\removequill.exe") && removal.removedFiles == MANIFEST_ROWS - 1,
+       "the uninstaller's own file waits for the second step, %d files removed",
+       removal.removedFiles);
+    FinishRemoval(&installation, &removal);
 
     int left = 0;
     for (int row = 0; row < MANIFEST_ROWS; ++row)
@@ -209,14 +239,14 @@ static void TestRemoval()
        expected.c_str());
 
     // Once more: only what is already gone.
-    RemoveInstallation(&installation, &removal);
+    RemoveAll(&installation, &removal);
     expected = "Quillmere has been removed, but some items are left:\n" PROGRAM_DIR NOT_OURS
                "\nRemoved 0 files, 0 shortcuts, 0 folders and 0 registry keys.\n"
                "17 installed items were already gone.";
     ok(Report(removal) == expected, "second report:\n%s", Report(removal).c_str());
 
     DeleteFileA(PROGRAM_DIR "\\my letter.txt");
-    RemoveInstallation(&installation, &removal);
+    RemoveAll(&installation, &removal);
     ok(!Exists(PROGRAM_DIR) && removal.removedFolders == 1 && removal.leftCount == 0,
        "the emptied installation folder goes");
     CleanRegistry();
@@ -234,7 +264,7 @@ static void TestWindows2000()
     static Removal removal;
     bool found = FindInstallation(&installation, entry, sizeof entry) == INSTALLATION_FOUND;
     if (found)
-        RemoveInstallation(&installation, &removal);
+        RemoveAll(&installation, &removal);
     g_windows2000 = false;
     ok(found && removal.removedFiles == MANIFEST_ROWS && removal.removedKeys == 1 &&
            removal.leftCount == 0 && !KeyExists(WIN_ENTRY, KEY_WOW64_32KEY),
@@ -254,7 +284,7 @@ static void TestOddLeftovers()
     lstrcpyA(installation.programDir, PROGRAM_DIR);
     lstrcpyA(installation.groupDir, GROUP_DIR);
     static Removal removal;
-    RemoveInstallation(&installation, &removal);
+    RemoveAll(&installation, &removal);
     std::string expected =
         "Quillmere has been removed, but some items are left:\n" PROGRAM_DIR
         "\\notes.wri: a folder stands where the installed file was\n" PROGRAM_DIR NOT_OURS
@@ -279,6 +309,65 @@ static void TestManyLeftovers()
        removal.leftShown, removal.leftCount);
     ok(report.find("and 6 more items.\n") != std::string::npos && report.size() < REPORT_CHARS,
        "the rest are counted (%d characters)", (int)report.size());
+}
+
+static HANDLE g_held = INVALID_HANDLE_VALUE;
+// An installed library held open as a running program holds it.
+static void HoldLibrary()
+{
+    g_held = CreateFileA(IN_USE_FILE, GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0,
+                         NULL);
+    ok(g_held != INVALID_HANDLE_VALUE, "holding %s", IN_USE_FILE);
+}
+
+struct ExitCase {
+    const char *what;
+    void (*prepare)();
+    bool refuseMarking;
+    int exitCode;
+    const char *left; // the report's line for what stays, "" for none
+};
+
+// What stays decides the exit code: the user's own files never make it fail; a file in
+// use that goes at the next restart asks for one; anything an error keeps is a failure.
+static void TestExitCodes()
+{
+    static const ExitCase cases[] = {
+        {"nothing stays", [] {}, false, ERROR_SUCCESS, ""},
+        {"the user's file keeps its folder", [] { MakeFile(PROGRAM_DIR "\\my letter.txt"); },
+         false, ERROR_SUCCESS, PROGRAM_DIR NOT_OURS},
+        {"a file in use, marked", HoldLibrary, false, ERROR_SUCCESS_REBOOT_REQUIRED,
+         IN_USE_FILE ": in use; it goes when Windows restarts\n"},
+        {"a file in use that cannot be marked", HoldLibrary, true, ERROR_INSTALL_FAILURE,
+         IN_USE_FILE ": error 32"}, // the sharing violation that kept it
+    };
+    for (const ExitCase &c : cases) {
+        MakeInstalledFiles();
+        c.prepare();
+        g_marked.clear();
+        g_markingRefused = c.refuseMarking;
+        Installation installation;
+        lstrcpyA(installation.programDir, PROGRAM_DIR);
+        lstrcpyA(installation.groupDir, GROUP_DIR);
+        static Removal removal;
+        RemoveAll(&installation, &removal);
+        std::string report = Report(removal);
+        ok(RemovalExitCode(&removal) == c.exitCode, "%s: exit code %d, got %d", c.what,
+           c.exitCode, RemovalExitCode(&removal));
+        ok(*c.left ? report.find(c.left) != std::string::npos
+                   : report.find("some items are left") == std::string::npos,
+           "%s: report:\n%s", c.what, report.c_str());
+        bool marked = g_marked == IN_USE_FILE "\n";
+        ok(marked == (c.exitCode == ERROR_SUCCESS_REBOOT_REQUIRED),
+           "%s: marked for the next restart: %s", c.what, g_marked.c_str());
+        if (g_held != INVALID_HANDLE_VALUE)
+            CloseHandle(g_held);
+        g_held = INVALID_HANDLE_VALUE;
+        DeleteFileA(IN_USE_FILE);
+        DeleteFileA(PROGRAM_DIR "\\my letter.txt");
+        RemoveDirectoryA(PROGRAM_DIR);
+    }
+    g_markingRefused = false;
 }
 
 // The helper's file holds the bytes given and, while held, no one can write it or take
@@ -345,6 +434,7 @@ int main()
     TestRemoval();
     TestOddLeftovers();
     TestManyLeftovers();
+    TestExitCodes();
     RemoveDirectoryA(ROOT "\\Programs");
     RemoveDirectoryA(ROOT);
     return check_summary();
