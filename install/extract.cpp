@@ -1,4 +1,5 @@
 #include "install.h"
+#include "../shared/sharing.h"
 #include "../shell/shell.h"
 #include "../pages/pages.h"
 
@@ -262,11 +263,7 @@ BOOL FilesFree()
 {
     for (int row = 0; row < MANIFEST_ROWS; ++row) {
         DestinationOf(row, g_destinationPath);
-        HANDLE file =
-            CreateFileA(g_destinationPath, GENERIC_WRITE, 0, NULL, OPEN_EXISTING, 0, NULL);
-        if (file != INVALID_HANDLE_VALUE) {
-            CloseHandle(file);
-        } else if (GetLastError() == ERROR_SHARING_VIOLATION) {
+        if (FileInUse(g_destinationPath)) {
             LogLine("In use: ", g_destinationPath);
             if (g_switches.level != UI_FULL) {
                 g_exitCode = ERROR_SHARING_VIOLATION;

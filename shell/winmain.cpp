@@ -1,5 +1,6 @@
 #include "internal.h"
 #include "../shared/dll_search.h"
+#include "../shared/sharing.h"
 #include "../res/version.h"
 #include <delayimp.h>
 
@@ -106,23 +107,6 @@ static BOOL StartLog()
     return FALSE;
 }
 
-// Another setup or removal of Quillmere that is running is shown to whoever started this
-// one; sessions keep theirs apart where the system has them (Windows 2000 and later).
-static BOOL OnlyOne()
-{
-    DWORD version = GetVersion();
-    BOOL sessions = !(version & 0x80000000) && LOBYTE(version) >= 5;
-    CreateMutexA(NULL, FALSE, sessions ? "Local\\" ONE_AT_A_TIME : ONE_AT_A_TIME);
-    if (GetLastError() != ERROR_ALREADY_EXISTS)
-        return TRUE;
-    HWND running = FindWindowA("SETUP", NULL);
-    if (!running)
-        running = FindWindowA(NULL, "Remove Quillmere");
-    if (running && g_switches.level != UI_SILENT)
-        SetForegroundWindow(GetLastActivePopup(running));
-    return FALSE;
-}
-
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int)
 {
     RestrictDllSearch(SHELL_LIBRARIES, sizeof SHELL_LIBRARIES / sizeof SHELL_LIBRARIES[0]);
@@ -133,7 +117,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int)
             MessageBoxA(NULL, USAGE, "Setup", MB_OK | (bad ? MB_ICONERROR : MB_ICONINFORMATION));
         return bad;
     }
-    if (!OnlyOne())
+    if (!RunAlone(g_switches.level != UI_SILENT))
         return ERROR_INSTALL_ALREADY_RUNNING;
     if (!StartLog())
         return ERROR_INSTALL_LOG_FAILURE;

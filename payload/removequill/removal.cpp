@@ -4,12 +4,12 @@
 #include "removal.h"
 #include "api.h"
 #include "manifest.h"
+#include "sharing.h"
 #include "text.h"
 
 #define MACHINE "HKEY_LOCAL_MACHINE\\"
 #define NOT_EMPTY "the folder holds files that Quillmere did not install"
 #define IN_USE "in use; it goes when Windows restarts"
-#define UNINSTALLER "\\removequill.exe"
 #define WHY_CHARS 400
 #define ITEM_CHARS (PATH_CHARS + MANIFEST_FIELD)
 #define HELPER_PREFIX "rmq"
@@ -204,13 +204,25 @@ static const char *Join(char *path, const char *folder, const char *name)
     return path;
 }
 
+// The uninstaller itself runs from its file: whoever started it holds that one.
+BOOL InstalledFileInUse(const Installation *installation)
+{
+    char path[ITEM_CHARS];
+    for (int row = 0; row < MANIFEST_ROWS; ++row) {
+        if (lstrcmpiA(PayloadManifest.destination[row], UNINSTALLER_FILE) != 0 &&
+            FileInUse(Join(path, installation->programDir, PayloadManifest.destination[row])))
+            return TRUE;
+    }
+    return FALSE;
+}
+
 void RemoveInstallation(const Installation *installation, Removal *removal)
 {
     ZeroMemory(removal, sizeof *removal);
     char path[ITEM_CHARS];
     const char *folder = installation->programDir;
     for (int row = 0; row < MANIFEST_ROWS; ++row) {
-        if (lstrcmpiA(PayloadManifest.destination[row], UNINSTALLER) != 0)
+        if (lstrcmpiA(PayloadManifest.destination[row], UNINSTALLER_FILE) != 0)
             RemoveItem(Join(path, folder, PayloadManifest.destination[row]),
                        &removal->removedFiles, removal);
     }
@@ -226,7 +238,7 @@ void RemoveInstallation(const Installation *installation, Removal *removal)
 void FinishRemoval(const Installation *installation, Removal *removal)
 {
     char path[ITEM_CHARS];
-    RemoveItem(Join(path, installation->programDir, UNINSTALLER), &removal->removedFiles,
+    RemoveItem(Join(path, installation->programDir, UNINSTALLER_FILE), &removal->removedFiles,
                removal);
     RemoveFolder(installation->programDir, removal);
 }

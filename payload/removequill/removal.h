@@ -36,6 +36,8 @@ struct Removal {
     char left[LEFT_CHARS]; // "item: why" lines
 };
 
+// Whether a running program (Quillmere) holds an installed file, which then cannot go.
+BOOL InstalledFileInUse(const Installation *installation);
 // Removes the installation's files, shortcuts, empty folders, its uninstall entries and
 // its application path, under WOW64 in both registry views; all but the uninstaller's own
 // file and the installation folder, which cannot go while the uninstaller started from

@@ -7,6 +7,7 @@
 #include "api.h"
 #include "dll_search.h"
 #include "removal.h"
+#include "sharing.h"
 #include "text.h"
 
 #define CAPTION "Remove Quillmere"
@@ -15,6 +16,7 @@
 #define CONTINUE_ARGUMENT "/" CONTINUE_SWITCH
 #define CONTINUE_HANDLES 3 // the first process, the report's event and its pipe
 #define NOT_INSTALLED_TEXT "Quillmere is not installed."
+#define IN_USE_TEXT "Quillmere is running. Close it, then choose Retry."
 #define USAGE_TEXT                                                                          \
     "Remove Quillmere takes one switch:\n"                                                  \
     "/S\tremove Quillmere without any question or message.\n\n"                             \
@@ -193,6 +195,7 @@ static int StartHelper(BOOL quiet)
     return TellError("Remove Quillmere cannot start its helper in the temporary folder", error);
 }
 
+// Nothing is removed while Quillmere runs: its files would stay, the rest would go.
 static int Start(BOOL quiet)
 {
     int exitCode;
@@ -200,6 +203,13 @@ static int Start(BOOL quiet)
         return exitCode;
     if (!quiet && !Confirm())
         return ERROR_INSTALL_USEREXIT;
+    while (InstalledFileInUse(&g_installation)) {
+        if (quiet)
+            return ERROR_SHARING_VIOLATION;
+        if (MessageBoxA(NULL, IN_USE_TEXT, CAPTION, MB_RETRYCANCEL | MB_ICONEXCLAMATION) !=
+            IDRETRY)
+            return ERROR_INSTALL_USEREXIT;
+    }
     return StartHelper(quiet);
 }
 
@@ -324,7 +334,10 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int)
     RestrictDllSearch(); // the helper runs from the temporary folder
     Command command;
     ReadCommand(commandLine, &command);
-    int exitCode = command.bad      ? Tell(USAGE_TEXT, MB_ICONERROR, ERROR_INVALID_PARAMETER)
+    // The helper takes over its first process's turn.
+    BOOL alone = RunAlone(!command.quiet) || command.helper;
+    int exitCode = command.bad ? Tell(USAGE_TEXT, MB_ICONERROR, ERROR_INVALID_PARAMETER)
+                   : !alone    ? ERROR_INSTALL_ALREADY_RUNNING
                    : command.helper ? Continue(&command)
                                     : Start(command.quiet);
     if (!command.quiet && g_text[0] != '\0')

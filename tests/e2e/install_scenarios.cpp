@@ -334,8 +334,9 @@ static std::vector<std::string> WriteTimes(const char *installDir)
 }
 
 // Installed to another folder, setup.exe goes there again: silently while Quillmere runs
-// it writes nothing and ends with 32; interactively it proposes that folder, says that
-// Quillmere is running, and Retry after closing it completes the installation.
+// it writes nothing and ends with 32, and the quiet removal removes nothing; interactively
+// it proposes that folder, says that Quillmere is running, and Retry after closing it
+// completes the installation.
 SCENARIO(reinstall_while_running)
 {
     int seen = 0;
@@ -352,6 +353,10 @@ SCENARIO(reinstall_while_running)
     ok(code == ERROR_SHARING_VIOLATION && WriteTimes(OTHER_DIR) == before &&
            !FolderExists(INSTALL_DIR),
        "/S while Quillmere runs: exit code 32 (got %lu), nothing written", code);
+    code = RunCommand(MachineString(WIN_UNINSTALL, "QuietUninstallString"));
+    ok(code == ERROR_SHARING_VIOLATION && WriteTimes(OTHER_DIR) == before &&
+           MachineKeyExists(WIN_UNINSTALL),
+       "the quiet removal while Quillmere runs: exit code 32 (got %lu), nothing removed", code);
 
     if (!StartSetup())
         return;

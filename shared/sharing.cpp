@@ -1,0 +1,27 @@
+#include "sharing.h"
+#include "manifest.h"
+
+// Held until the process ends.
+BOOL RunAlone(BOOL show)
+{
+    DWORD version = GetVersion();
+    BOOL sessions = !(version & 0x80000000) && LOBYTE(version) >= 5; // Windows 2000 on
+    CreateMutexA(NULL, FALSE, sessions ? "Local\\" ONE_AT_A_TIME : ONE_AT_A_TIME);
+    if (GetLastError() != ERROR_ALREADY_EXISTS)
+        return TRUE;
+    HWND running = FindWindowA("SETUP", NULL);
+    if (!running)
+        running = FindWindowA(NULL, "Remove Quillmere");
+    if (running && show)
+        SetForegroundWindow(GetLastActivePopup(running));
+    return FALSE;
+}
+
+BOOL FileInUse(const char *path)
+{
+    HANDLE file = CreateFileA(path, GENERIC_WRITE, 0, NULL, OPEN_EXISTING, 0, NULL);
+    if (file == INVALID_HANDLE_VALUE)
+        return GetLastError() == ERROR_SHARING_VIOLATION;
+    CloseHandle(file);
+    return FALSE;
+}

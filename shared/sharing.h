@@ -1,0 +1,17 @@
+// What the installer and the uninstaller share with other programs: the right to run, and
+// the installed files. Shared by both.
+#ifndef QUILLMERE_SHARING_H
+#define QUILLMERE_SHARING_H
+
+#include <windows.h>
+
+// Takes the mark that one setup or removal of Quillmere holds for its whole run, per
+// session where the system has sessions; FALSE when another run holds it, whose window
+// is then brought to the front if show.
+BOOL RunAlone(BOOL show);
+
+// Whether a running program holds the file: Windows refuses to open it for writing without
+// sharing, and will neither replace nor remove it.
+BOOL FileInUse(const char *path);
+
+#endif
