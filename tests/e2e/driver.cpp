@@ -1,5 +1,6 @@
 #include "driver.h"
 #include <commctrl.h>
+#include <oleacc.h>
 #include <shlobj.h>
 #include <stdlib.h>
 #include <string.h>
@@ -238,6 +239,30 @@ std::string WindowText(HWND window)
                         WAIT_MS, &copied);
     text.resize(copied);
     return text;
+}
+
+std::string AccessibleName(HWND control)
+{
+    CoInitialize(NULL);
+    std::string name;
+    IAccessible *object = NULL;
+    VARIANT self;
+    VariantInit(&self);
+    self.vt = VT_I4;
+    self.lVal = CHILDID_SELF;
+    BSTR text = NULL;
+    if (SUCCEEDED(AccessibleObjectFromWindow(control, OBJID_CLIENT, IID_IAccessible,
+                                             (void **)&object)) &&
+        object->get_accName(self, &text) == S_OK && text) {
+        name.resize(WideCharToMultiByte(CP_ACP, 0, text, -1, NULL, 0, NULL, NULL));
+        WideCharToMultiByte(CP_ACP, 0, text, -1, &name[0], name.size(), NULL, NULL);
+        name.resize(lstrlenA(name.c_str()));
+    }
+    SysFreeString(text);
+    if (object)
+        object->Release();
+    CoUninitialize();
+    return name;
 }
 
 std::string ControlText(HWND dialog, int id)
