@@ -243,25 +243,20 @@ std::string WindowText(HWND window)
 
 std::string AccessibleName(HWND control)
 {
-    CoInitialize(NULL);
-    std::string name;
     IAccessible *object = NULL;
     VARIANT self;
-    VariantInit(&self);
     self.vt = VT_I4;
     self.lVal = CHILDID_SELF;
     BSTR text = NULL;
+    std::string name;
     if (SUCCEEDED(AccessibleObjectFromWindow(control, OBJID_CLIENT, IID_IAccessible,
                                              (void **)&object)) &&
-        object->get_accName(self, &text) == S_OK && text) {
-        name.resize(WideCharToMultiByte(CP_ACP, 0, text, -1, NULL, 0, NULL, NULL));
-        WideCharToMultiByte(CP_ACP, 0, text, -1, &name[0], name.size(), NULL, NULL);
-        name.resize(lstrlenA(name.c_str()));
-    }
+        object->get_accName(self, &text) == S_OK)
+        for (const WCHAR *c = text; c && *c; ++c)
+            name += (char)*c; // the names here are plain ASCII
     SysFreeString(text);
     if (object)
         object->Release();
-    CoUninitialize();
     return name;
 }
 
