@@ -100,7 +100,8 @@ void ProgressPrepare()
         GetProcAddress(GetModuleHandleA("user32.dll"), "NotifyWinEvent"));
 }
 
-// The control takes the percentage without painting, and screen readers hear of it.
+// The control takes the percentage without painting over the fill, and screen readers hear
+// of it.
 static void AnnounceProgress(LONG percent)
 {
     SendMessageA(g_hProgressCtl, WM_SETREDRAW, FALSE, 0);
