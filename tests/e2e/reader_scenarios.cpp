@@ -31,7 +31,8 @@ static std::string NameAsRead(HWND control)
     return WindowText(GetWindow(control, GW_HWNDPREV));
 }
 
-// A dialog that opened with the focus on its control first (any, for 0), and its boxes' names.
+// A dialog that opened with the focus on control first (not looked at for 0), and the names
+// its boxes are read by.
 static bool Read(HWND dialog, int first, std::initializer_list<std::pair<int, const char *>> names)
 {
     if (!Appeared(dialog, "a page or browser"))
