@@ -9,6 +9,7 @@ HWND g_hProgressCtl;
 static LRESULT OnCopyInit(HWND page, UINT, WPARAM, LPARAM)
 {
     g_hProgressCtl = GetDlgItem(page, IDC_COPY_PROGRESS);
+    ProgressPrepare();
     g_hCopyPage = page;
     g_copyRow = 0;
     g_copyBusy = 0;

@@ -24,8 +24,9 @@ extern HWND g_hCopyPage;
 extern HWND g_hProgressCtl;
 int ShowCopyPage(HWND owner);
 
-// progress.cpp: the hand-drawn bar, from the first row to the last; safe to end more
-// than once.
+// progress.cpp: the hand-drawn bar, made ready when its page opens, drawn from the first
+// row to the last; safe to end more than once.
+void ProgressPrepare();
 void ProgressBegin(LONG n);
 void ProgressStep();
 void ProgressEnd();

@@ -17,6 +17,7 @@ struct CopyProgress {
     LONG accDigits[PROGRESS_DIGITS];
     LONG stepCount;  // the percentage's divisor: the number of rows
     LONG stepNumber; // the step whose percentage is drawn next
+    LONG percent;    // the one drawn last
     HDC dc;
     HBRUSH brush;
     HGDIOBJ oldBrush;

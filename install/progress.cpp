@@ -1,6 +1,12 @@
 #include "internal.h"
+#include "../shared/dll_search.h"
+#include <commctrl.h>
+
+typedef void(WINAPI *NotifyWinEventFunction)(DWORD event, HWND window, LONG object, LONG child);
 
 static CopyProgress g_copyProgress;
+static WNDPROC g_barProc;
+static NotifyWinEventFunction g_notifyWinEvent; // none on Windows 95
 
 // The fill's rows and the number's top row in a bar 20 pixels tall, as the bar is at 96 dots
 // per inch; a taller bar, at a higher DPI, keeps them in proportion.
@@ -63,9 +69,46 @@ BOOL ProgressAdvance(CopyProgress *progress)
 
     if (progress->stepNumber > progress->stepCount)
         return FALSE;
-    wsprintfA(progress->text, "%ld", progress->stepNumber * 100 / progress->stepCount);
+    progress->percent = progress->stepNumber * 100 / progress->stepCount;
+    wsprintfA(progress->text, "%ld", progress->percent);
     ++progress->stepNumber;
     return TRUE;
+}
+
+// The control repaints itself black, as the rectangle the fill is drawn on: the fill is
+// drawn again at the next step.
+static LRESULT CALLBACK BarProc(HWND bar, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message != WM_PAINT)
+        return CallWindowProcA(g_barProc, bar, message, wParam, lParam);
+    PAINTSTRUCT paint;
+    BeginPaint(bar, &paint);
+    FillRect(paint.hdc, &paint.rcPaint, (HBRUSH)(COLOR_WINDOWFRAME + 1));
+    EndPaint(bar, &paint);
+    return 0;
+}
+
+// The bar is the system's progress control, which screen readers know and ask for its
+// value, with no edge of its own.
+void ProgressPrepare()
+{
+    g_barProc = (WNDPROC)SetWindowLongA(g_hProgressCtl, GWL_WNDPROC, (LONG)BarProc);
+    SetWindowLongA(g_hProgressCtl, GWL_EXSTYLE, WS_EX_NOPARENTNOTIFY);
+    SetWindowPos(g_hProgressCtl, NULL, 0, 0, 0, 0,
+                 SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    g_notifyWinEvent = ExportAs<NotifyWinEventFunction>(
+        GetProcAddress(GetModuleHandleA("user32.dll"), "NotifyWinEvent"));
+}
+
+// The control takes the percentage without painting over the fill, and screen readers hear
+// of it.
+static void AnnounceProgress(LONG percent)
+{
+    SendMessageA(g_hProgressCtl, WM_SETREDRAW, FALSE, 0);
+    SendMessageA(g_hProgressCtl, PBM_SETPOS, percent, 0);
+    SendMessageA(g_hProgressCtl, WM_SETREDRAW, TRUE, 0);
+    if (g_notifyWinEvent)
+        g_notifyWinEvent(EVENT_OBJECT_VALUECHANGE, g_hProgressCtl, OBJID_CLIENT, CHILDID_SELF);
 }
 
 void ProgressBegin(LONG n)
@@ -102,6 +145,7 @@ void ProgressStep()
     GetTextExtentPoint32A(progress->dc, progress->text, length, &extent);
     TextOutA(progress->dc, progress->width / 2 - extent.cx / 2, progress->textTop, progress->text,
              length);
+    AnnounceProgress(progress->percent);
 }
 
 // Also used when the copy ends early, so it is safe to call more than once.

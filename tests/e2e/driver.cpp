@@ -1,5 +1,6 @@
 #include "driver.h"
 #include <commctrl.h>
+#include <oleacc.h>
 #include <shlobj.h>
 #include <stdlib.h>
 #include <string.h>
@@ -290,6 +291,25 @@ std::string WindowText(HWND window)
                         WAIT_MS, &copied);
     text.resize(copied);
     return text;
+}
+
+std::string AccessibleName(HWND control)
+{
+    IAccessible *object = NULL;
+    VARIANT self;
+    self.vt = VT_I4;
+    self.lVal = CHILDID_SELF;
+    BSTR text = NULL;
+    std::string name;
+    if (SUCCEEDED(AccessibleObjectFromWindow(control, OBJID_CLIENT, IID_IAccessible,
+                                             (void **)&object)) &&
+        object->get_accName(self, &text) == S_OK)
+        for (const WCHAR *c = text; c && *c; ++c)
+            name += (char)*c; // the names here are plain ASCII
+    SysFreeString(text);
+    if (object)
+        object->Release();
+    return name;
 }
 
 std::string ControlText(HWND dialog, int id)

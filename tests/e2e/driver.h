@@ -66,6 +66,8 @@ bool NoMessageBoxFor(DWORD ms);
 bool WaitWindowGone(HWND window, DWORD ms = WAIT_MS);
 std::string WindowText(HWND window);
 std::string ControlText(HWND dialog, int id);
+// What a screen reader names a control: its name in Active Accessibility, "" when it has none.
+std::string AccessibleName(HWND control);
 std::string ClassName(HWND window);
 void PressButton(HWND dialog, int id);
 // Checks a message box's text and caption, then presses a button; returns false if none came.

@@ -583,7 +583,7 @@ SCENARIO(shortcut_browser)
     if (!page)
         return;
     PressButton(page, IDC_BROWSE);
-    HWND browser = WaitDialogWithControl(IDC_SHORTCUT_FOLDERS, "");
+    HWND browser = WaitDialogWithControl(IDC_SHORTCUT_FOLDERS, "Folders");
     ok(browser != NULL, "the shortcut-folder browser opens");
     if (!browser)
         return;
@@ -674,7 +674,8 @@ SCENARIO(keyboard_only)
     if (!page)
         return;
     TabAndPress(page, IDC_BROWSE, VK_RETURN);
-    browser = Appeared(WaitDialogWithControl(IDC_SHORTCUT_FOLDERS, ""), "the shortcut browser");
+    browser =
+        Appeared(WaitDialogWithControl(IDC_SHORTCUT_FOLDERS, "Folders"), "the shortcut browser");
     if (!browser)
         return;
     list = GetDlgItem(browser, IDC_SHORTCUT_FOLDERS);

@@ -826,6 +826,9 @@ static void ExpectFullBar(HWND copyPage, const Screenshot *shot)
        "the %ldx%ld bar full in rows %d to %d: %d rows wrong at its ends, %d pixels not blue, "
        "%d blue pixels outside",
        client.right, client.bottom, top, bottom, wrongRows, notBlue, leaks);
+    DWORD_PTR value = 0;
+    SendMessageTimeoutA(bar, PBM_GETPOS, 0, 0, SMTO_ABORTIFHUNG, WAIT_MS, &value);
+    ok(value == 100, "a screen reader reads the full bar as %u %%, expected 100", (unsigned)value);
 }
 
 static void ExpectPageShowsPicture(HWND page, const Screenshot *picture, const char *which)

@@ -355,7 +355,7 @@ SCENARIO(product_today_windows)
     ok(ControlText(page, IDC_PATH) == SYSTEM_GROUP, "shortcut box: %s",
        ControlText(page, IDC_PATH).c_str());
     PressButton(page, IDC_BROWSE);
-    HWND browser = Appeared(WaitDialogWithControl(IDC_SHORTCUT_FOLDERS, ""),
+    HWND browser = Appeared(WaitDialogWithControl(IDC_SHORTCUT_FOLDERS, "Folders"),
                             "the shortcut-folder browser");
     if (!browser)
         return;
