@@ -144,7 +144,7 @@ BOOL RecordedFolder(const char *name, char *folder)
 
 static BOOL OpenMachineKey(const char *path, HKEY *key)
 {
-    LogLine("Registry: HKEY_LOCAL_MACHINE\\", path);
+    LogLine("Registry: HKLM\\", path);
     return Written(RegOpenKeyExA(HKEY_LOCAL_MACHINE, path, 0, OPEN_ACCESS, key), path);
 }
 

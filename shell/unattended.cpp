@@ -9,7 +9,7 @@ BOOL PrepareUnattended()
     ProposeInstallDir();
     LogLine("Install folder: ", g_installDir);
     if (g_freeKB < REQUIRED_KB) {
-        LogNumber("Not enough free space, in units of 1000 bytes: ", g_freeKB);
+        LogNumber("Free space too small, KB: ", g_freeKB);
         g_exitCode = ERROR_DISK_FULL;
         return FALSE;
     }

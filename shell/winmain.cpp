@@ -19,14 +19,13 @@ static const char *const SHELL_LIBRARIES[] = {"userenv.dll", "setupapi.dll", "ap
 static char g_libraryPath[MAX_PATH];
 static char g_messageText[PATH_CHARS + 300];
 
-#define USAGE                                                                                  \
-    "setup.exe [/S | /passive] [/LOG=file] [/D=X:\\folder]\n\n"                              \
-    "/S, /quiet\tno window, no question\n"                                                    \
-    "/passive\tonly the progress\n"                                                           \
-    "/LOG=file\ta log of what is done\n"                                                      \
-    "/D=X:\\folder\tthe folder, last on the line\n\n"                                          \
-    "Exit codes: 0 installed, 1602 cancelled, 1603 failed, 112 disk full, 87 bad command "     \
-    "line, 1622 no log, 1618 another setup runs, 32 Quillmere is in use"
+#define USAGE                                                                          \
+    "/S or /quiet\tno window at all\n"                                                   \
+    "/passive\tonly the progress\n"                                                      \
+    "/LOG=file\ta log\n"                                                                \
+    "/D=X:\\folder\tthe folder, last on the line\n\n"                                     \
+    "Exit codes: 0 installed, 1602 cancelled, 1603 failed, 112 disk full, 87 bad switch, " \
+    "1622 no log, 1618 already running, 32 Quillmere in use"
 
 // A system library or one of its functions (function, when not NULL) is missing: nothing
 // can be done without it.
