@@ -388,6 +388,32 @@ SCENARIO(reinstall_while_running)
        "the files were written again where they were");
 }
 
+// A system library that lacks a function setup.exe calls (one of the product's own
+// libraries stands in the system folder for LZ32): the message names the library and the
+// function, and the exit code says the installation failed.
+SCENARIO(missing_system_function)
+{
+    char system[MAX_PATH];
+    GetSystemDirectoryA(system, MAX_PATH);
+    std::string library = std::string(system) + "\\lz32.dll";
+    HKEY overrides;
+    ok(CopyFileA((g_extraArgument + "\\deflt.dll").c_str(), library.c_str(), FALSE) &&
+           RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Wine\\DllOverrides", 0, NULL, 0,
+                           KEY_SET_VALUE, NULL, &overrides, NULL) == ERROR_SUCCESS &&
+           RegSetValueExA(overrides, "lz32", 0, REG_SZ, (const BYTE *)"native", 7) ==
+               ERROR_SUCCESS,
+       "a library without LZ32's functions stands in %s", library.c_str());
+    if (!StartSetup())
+        return;
+    AcceptLicence();
+    NextOnDirPage();
+    std::string expected = "Unable to load a system library:\n" + library +
+                           "\nFunction: LZInit\nProgram will exit";
+    ANSWER(NULL, expected.c_str(), "Error", IDOK);
+    DWORD code = WaitSetupExit();
+    ok(code == ERROR_INSTALL_FAILURE, "exit code 1603, got %lu", code);
+}
+
 SCENARIO(install_as_winxp)
 {
     InstallAs("winxp", true);
