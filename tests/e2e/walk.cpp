@@ -105,7 +105,7 @@ static void Walk()
     HWND shortcutPage = Visit(IDOK, "Finnish", "shortcuts", IDC_BROWSE);
     if (!shortcutPage)
         return;
-    Visit(IDC_SHORTCUT_FOLDERS, "", "shortcut-browser", IDCANCEL);
+    Visit(IDC_SHORTCUT_FOLDERS, "Folders", "shortcut-browser", IDCANCEL);
     PressButton(shortcutPage, IDOK);
     CheckFolderOpened(); // closed first: it may come up over the success message
     if (WaitMessageBox(main)) {
