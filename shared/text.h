@@ -8,4 +8,8 @@
 BOOL CopyText(char *buffer, int size, const char *text);
 BOOL AppendText(char *buffer, int size, const char *text);
 
+// "error N: <the system's description>" in text (at least 32 characters); the number
+// alone when the system has no description, or it does not fit.
+void DescribeError(DWORD error, char *text, int size);
+
 #endif

@@ -35,23 +35,13 @@ void LogNumber(const char *label, DWORD number)
     LogLine(label, digits);
 }
 
-void DescribeError(DWORD error, char *text, int size)
-{
-    int length = wsprintfA(text, "%lu: ", error);
-    if (!FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, NULL, error,
-                        0, text + length, size - length, NULL))
-        text[length - 2] = '\0';
-    for (length = lstrlenA(text); length > 0 && (BYTE)text[length - 1] <= ' '; --length)
-        text[length - 1] = '\0'; // the system's text ends in a line break
-}
-
 void LogFailure(const char *what, DWORD error)
 {
     char why[256];
     DescribeError(error, why, sizeof why);
     Log("Failed: ");
     Log(what);
-    Log(" (error ");
+    Log(" (");
     Log(why);
     LogLine(")", "");
 }
@@ -68,6 +58,6 @@ void EndSetup(int exitCode)
 {
     char outcome[256];
     DescribeError((DWORD)exitCode, outcome, sizeof outcome);
-    LogLine("Exit code ", outcome);
+    LogLine("Exit code ", outcome + sizeof "error");
     ExitProcess((UINT)exitCode);
 }

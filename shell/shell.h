@@ -51,8 +51,6 @@ void LogLine(const char *label, const char *text);
 void LogNumber(const char *label, DWORD number);
 // "Failed: what (error N: the system's text)"
 void LogFailure(const char *what, DWORD error);
-// "N: the system's text" in text.
-void DescribeError(DWORD error, char *text, int size);
 // A report to the user: a message box when somebody is asked, and a line of the log.
 void Report(HWND owner, const char *text, const char *caption, UINT type);
 // Logs the outcome and ends the process with this exit code.

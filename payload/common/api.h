@@ -5,9 +5,7 @@
 #include <windows.h>
 #include "dll_search.h" // ExportAs
 
-// "error N: <the system's description>", cut to fit; the number alone when the system
-// has no description.
-void DescribeError(DWORD error, char *text, int size);
+#include "text.h" // DescribeError
 
 // A whole file in memory.
 struct FileBytes {
