@@ -196,24 +196,15 @@ SCENARIO(install_twice_win98)
 #define DEPLOY_LOG "C:\\setup log.txt"
 #define REMOVER_ROW 10 // removequill.exe
 
-static BOOL CALLBACK CountVisible(HWND window, LPARAM count)
+// setup.exe with these switches, watched to its end for any window of its own; its exit
+// code.
+static DWORD SetupUnseen(const char *arguments)
 {
-    DWORD process = 0;
-    GetWindowThreadProcessId(window, &process);
-    *(int *)count += process == SetupProcessId() && IsWindowVisible(window);
-    return TRUE;
-}
-
-// Waits for the program's end, looking all the while for a window of its own on screen;
-// its exit code.
-static DWORD ExitUnseen(int *seen)
-{
-    *seen = 0;
-    for (DWORD start = GetTickCount(); GetTickCount() - start < 4 * WAIT_MS; Sleep(10)) {
-        EnumWindows(CountVisible, (LPARAM)seen);
-        if (WaitSetupExit(0) != STILL_ACTIVE)
-            break;
-    }
+    std::string shown;
+    if (!StartSetup("C:\\", arguments))
+        return STILL_ACTIVE;
+    ok(WatchUnseen(ProgramTreeEnded, &shown, 4 * WAIT_MS), "setup.exe %s ends unseen (saw %s)",
+       arguments, shown.c_str());
     return WaitSetupExit(0);
 }
 
@@ -232,9 +223,10 @@ static HANDLE Launch(std::string command)
     return process.hProcess;
 }
 
-// The process's exit code once it has ended, waited for a while; it is ended otherwise.
-static DWORD ExitCodeOf(HANDLE process)
+// The command's exit code once it has ended, waited for a while; it is ended otherwise.
+static DWORD RunCommand(const std::string &command)
 {
+    HANDLE process = Launch(command);
     DWORD code = STILL_ACTIVE;
     if (!process)
         return GetLastError();
@@ -246,28 +238,17 @@ static DWORD ExitCodeOf(HANDLE process)
     return code;
 }
 
-static DWORD RunCommand(const std::string &command)
-{
-    return ExitCodeOf(Launch(command));
-}
-
 // As a deployment tool installs: a bad switch changes nothing; /S with a folder of its own
 // shows nothing, installs everything there and logs each file; the quiet removal the entry
-// names takes it all away again, but for the user's own file.
+// names (product_uninstall follows it further) takes it away again, but the user's file.
 SCENARIO(install_silently)
 {
-    int seen = 0;
-    if (!StartSetup("C:\\", "/S /bogus"))
-        return;
-    DWORD code = ExitUnseen(&seen);
-    ok(code == ERROR_INVALID_PARAMETER && seen == 0, "a bad switch: exit code 87 (got %lu), "
-       "%d windows seen", code, seen);
-    ok(!FolderExists(INSTALL_DIR) && !MachineKeyExists(WIN_UNINSTALL), "nothing installed");
-
-    if (!StartSetup("C:\\", "/S /LOG=\"" DEPLOY_LOG "\" /D=" DEPLOY_DIR))
-        return;
-    code = ExitUnseen(&seen);
-    ok(code == 0 && seen == 0, "exit code 0 (got %lu), %d windows seen", code, seen);
+    DWORD code = SetupUnseen("/S /bogus");
+    ok(code == ERROR_INVALID_PARAMETER && !FolderExists(INSTALL_DIR) &&
+           !MachineKeyExists(WIN_UNINSTALL),
+       "a bad switch: exit code 87 (got %lu), nothing installed", code);
+    code = SetupUnseen("/S /LOG=\"" DEPLOY_LOG "\" /D=" DEPLOY_DIR);
+    ok(code == 0, "exit code 0, got %lu", code);
     CheckInstalledFiles(DEPLOY_DIR);
     CheckShortcuts(SYSTEM_GROUP, DEPLOY_DIR);
     CheckRegistry(true, SYSTEM_GROUP, DEPLOY_DIR);
@@ -284,14 +265,10 @@ SCENARIO(install_silently)
     int left = 0;
     for (int row = 0; row < PAYLOAD_ROWS; ++row) // the remover's own file may go a moment later
         left += FileExists(Installed(row, DEPLOY_DIR).c_str()) && row != REMOVER_ROW;
-    ok(code == 0 && left == 0, "the quiet removal ends with 0 (got %lu), %d files left", code,
+    ok(code == 0 && left == 0 && FileExists(own.c_str()) && !MachineKeyExists(WIN_UNINSTALL) &&
+           !FolderExists(SYSTEM_GROUP),
+       "the quiet removal ends with 0 (got %lu), %d files left, the user's file stays", code,
        left);
-    for (DWORD start = GetTickCount();
-         FileExists(Installed(REMOVER_ROW, DEPLOY_DIR).c_str()) && GetTickCount() - start < WAIT_MS;)
-        Sleep(50);
-    ok(!FileExists(Installed(REMOVER_ROW, DEPLOY_DIR).c_str()) && FileExists(own.c_str()) &&
-           !MachineKeyExists(WIN_UNINSTALL) && !FolderExists(SYSTEM_GROUP),
-       "the remover, the entry and the program group are gone, the user's file stays");
 }
 
 // A second setup.exe while the first shows its licence changes nothing and ends with 1618,
@@ -339,17 +316,12 @@ static std::vector<std::string> WriteTimes(const char *installDir)
 // completes the installation.
 SCENARIO(reinstall_while_running)
 {
-    int seen = 0;
-    if (!StartSetup("C:\\", "/S /D=" OTHER_DIR))
-        return;
-    DWORD code = ExitUnseen(&seen);
+    DWORD code = SetupUnseen("/S /D=" OTHER_DIR);
     ok(code == 0, "installed to " OTHER_DIR ", exit code %lu", code);
     HANDLE program = Launch("\"" + Installed(PROGRAM_ROW, OTHER_DIR) + "\"");
     ok(program && WaitForInputIdle(program, WAIT_MS) == 0, "Quillmere runs");
     std::vector<std::string> before = WriteTimes(OTHER_DIR);
-    if (!StartSetup("C:\\", "/S"))
-        return;
-    code = ExitUnseen(&seen);
+    code = SetupUnseen("/S");
     ok(code == ERROR_SHARING_VIOLATION && WriteTimes(OTHER_DIR) == before &&
            !FolderExists(INSTALL_DIR),
        "/S while Quillmere runs: exit code 32 (got %lu), nothing written", code);
@@ -375,7 +347,8 @@ SCENARIO(reinstall_while_running)
     ok(box && ControlText(box, 0xFFFF) == "Quillmere is running. Close it, then choose Retry.",
        "the user is told Quillmere runs: %s", box ? ControlText(box, 0xFFFF).c_str() : "no box");
     TerminateProcess(program, 0);
-    ExitCodeOf(program);
+    WaitForSingleObject(program, WAIT_MS);
+    CloseHandle(program);
     if (box)
         PressButton(box, IDRETRY);
     HWND page = WaitDialogWithControl(IDOK, "Finnish");
