@@ -417,6 +417,21 @@ HWND Appeared(HWND window, const char *what)
     return window;
 }
 
+bool WaitDrawn(HWND window)
+{
+    POINT corner = {0, 0};
+    ClientToScreen(window, &corner);
+    HDC screen = GetDC(NULL);
+    DWORD start = GetTickCount();
+    COLORREF pixel;
+    while ((pixel = GetPixel(screen, corner.x, corner.y)) == RGB(0, 0, 0) &&
+           GetTickCount() - start < WAIT_MS)
+        Sleep(20);
+    ReleaseDC(NULL, screen);
+    Settle(window);
+    return pixel != RGB(0, 0, 0);
+}
+
 static bool HasTitle(HWND window, void *title)
 {
     return ClassName(window) == "#32770" && WindowText(window) == (const char *)title;

@@ -271,6 +271,11 @@ SCENARIO(install_silently)
        left);
 }
 
+static bool InFront(HWND window, void *wanted)
+{
+    return window == wanted && GetForegroundWindow() == window;
+}
+
 // A second setup.exe while the first shows its licence changes nothing and ends with 1618,
 // interactively bringing the first to the front, silently at once; the first goes on.
 SCENARIO(second_setup)
@@ -284,7 +289,8 @@ SCENARIO(second_setup)
     std::string second = "\"" + g_setupPath + "\"";
     DWORD code = RunCommand(second);
     ok(licence && code == ERROR_INSTALL_ALREADY_RUNNING, "the second ends with 1618, got %lu", code);
-    ok(GetForegroundWindow() == licence, "the first one's licence is in front");
+    // the focus change reaches this process a moment after the second one has ended
+    ok(WaitForWindow(InFront, licence), "the first one's licence is in front");
     code = RunCommand(second + " /S");
     ok(code == ERROR_INSTALL_ALREADY_RUNNING, "a silent second ends with 1618, got %lu", code);
     DestroyWindow(other);

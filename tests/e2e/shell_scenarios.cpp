@@ -3,7 +3,9 @@
 
 static HWND StartAndFindMain()
 {
-    return StartSetup() ? Appeared(WaitMainWindow(), "the main window") : NULL;
+    HWND main = StartSetup() ? Appeared(WaitMainWindow(), "the main window") : NULL;
+    ok(!main || WaitDrawn(main), "the backdrop is drawn");
+    return main;
 }
 
 static void ExpectExit(DWORD expected, const char *how)
