@@ -417,21 +417,6 @@ HWND Appeared(HWND window, const char *what)
     return window;
 }
 
-bool WaitDrawn(HWND window)
-{
-    POINT corner = {0, 0};
-    ClientToScreen(window, &corner);
-    HDC screen = GetDC(NULL);
-    DWORD start = GetTickCount();
-    COLORREF pixel;
-    while ((pixel = GetPixel(screen, corner.x, corner.y)) == RGB(0, 0, 0) &&
-           GetTickCount() - start < WAIT_MS)
-        Sleep(20);
-    ReleaseDC(NULL, screen);
-    Settle(window);
-    return pixel != RGB(0, 0, 0);
-}
-
 static bool HasTitle(HWND window, void *title)
 {
     return ClassName(window) == "#32770" && WindowText(window) == (const char *)title;
@@ -863,6 +848,22 @@ void SetDisplayDpi(DWORD dpi)
         RegCloseKey(key);
     }
     ok(set, "the display set to %lu dots per inch", dpi);
+}
+
+Screenshot CaptureSettled(HWND window)
+{
+    RedrawWindow(window, NULL, NULL, RDW_UPDATENOW | RDW_ALLCHILDREN);
+    Settle(window);
+    Screenshot shot = CaptureScreen();
+    DWORD start = GetTickCount();
+    for (bool same = false; !same && GetTickCount() - start < WAIT_MS;) {
+        Sleep(100);
+        Screenshot next = CaptureScreen();
+        same = memcmp(next.pixels, shot.pixels, shot.width * shot.height * 4) == 0;
+        FreeScreenshot(&shot);
+        shot = next;
+    }
+    return shot;
 }
 
 void FreeScreenshot(Screenshot *shot)

@@ -79,9 +79,6 @@ bool AnswerMessageBox(HWND owner, const char *text, const char *caption, int but
 void Settle(HWND window);
 // Checks that a window came (what names it), and lets it settle; returns it.
 HWND Appeared(HWND window, const char *what);
-// Waits until the window's first client pixel is on the screen (no longer the empty
-// screen's black), then lets it settle: a busy machine shows a new window late.
-bool WaitDrawn(HWND window);
 // A visible dialog of the program with this caption.
 HWND WaitDialogTitled(const char *title, DWORD ms = WAIT_MS);
 // Waits until a control shows this text; false if it did not within ms.
@@ -158,6 +155,9 @@ struct Screenshot {
     DWORD *pixels; // 0x00RRGGBB, top row first
 };
 Screenshot CaptureScreen();
+// The screen once window and its controls have painted all they had to and the picture
+// has stopped changing: a busy machine brings a new page to the screen in steps.
+Screenshot CaptureSettled(HWND window);
 void FreeScreenshot(Screenshot *shot);
 DWORD ScreenPixel(const Screenshot *shot, int x, int y);
 bool SaveScreenshotBmp(const Screenshot *shot, const char *path);

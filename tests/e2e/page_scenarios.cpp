@@ -750,7 +750,7 @@ SCENARIO(page_look)
     ok(differ == 0, "the picture setup.exe carries is %s as drawn: %d pixels differ",
        g_extraArgument.c_str(), differ);
     FreeScreenshot(&drawn);
-    Screenshot shot = CaptureScreen();
+    Screenshot shot = CaptureSettled(licence);
     ExpectPicture(licence, &shot, &picture, "licence page");
     // The licence box keeps the system's colours although the page holds the brush.
     Colours box = ColoursIn(GetDlgItem(licence, IDC_LICENCE_TEXT), &shot);
@@ -765,8 +765,7 @@ SCENARIO(page_look)
     PressButton(licence, IDOK);
     HWND page = WaitDirPage();
     if (page) {
-        Settle(page);
-        shot = CaptureScreen();
+        shot = CaptureSettled(page);
         ExpectPicture(page, &shot, &picture, "directory page");
         ExpectPageColours(GetDlgItem(page, IDC_PATH), &shot, "box 101");
         ExpectPageColours(FindWindowExA(page, NULL, "Static", "Install in directory"), &shot,
@@ -787,8 +786,7 @@ SCENARIO(page_look)
             PressKey(browser, VK_ESCAPE);
             ok(WaitWindowGone(browser), "Escape closes the browser");
             InvalidateRect(page, &covered, TRUE);
-            Settle(page);
-            shot = CaptureScreen();
+            shot = CaptureSettled(page);
             ExpectPicture(page, &shot, &picture, "directory page uncovered");
             ExpectPageColours(GetDlgItem(page, IDC_PATH), &shot, "box 101 uncovered");
             FreeScreenshot(&shot);
@@ -833,8 +831,7 @@ static void ExpectFullBar(HWND copyPage, const Screenshot *shot)
 
 static void ExpectPageShowsPicture(HWND page, const Screenshot *picture, const char *which)
 {
-    Settle(page);
-    Screenshot shot = CaptureScreen();
+    Screenshot shot = CaptureSettled(page);
     ExpectPicture(page, &shot, picture, which);
     FreeScreenshot(&shot);
 }
@@ -877,8 +874,7 @@ static void PageLookAtDpi(DWORD dpi, const char *version)
         HWND box = copyPage ? WaitMessageBox(copyPage) : NULL;
         ok(box != NULL, "the copy stops at the last row");
         if (box) {
-            Settle(copyPage);
-            Screenshot shot = CaptureScreen();
+            Screenshot shot = CaptureSettled(copyPage);
             ExpectPicture(copyPage, &shot, &picture, "copy page", box);
             ExpectFullBar(copyPage, &shot);
             FreeScreenshot(&shot);

@@ -3,9 +3,7 @@
 
 static HWND StartAndFindMain()
 {
-    HWND main = StartSetup() ? Appeared(WaitMainWindow(), "the main window") : NULL;
-    ok(!main || WaitDrawn(main), "the backdrop is drawn");
-    return main;
+    return StartSetup() ? Appeared(WaitMainWindow(), "the main window") : NULL;
 }
 
 static void ExpectExit(DWORD expected, const char *how)
@@ -116,7 +114,7 @@ static void CheckGradient()
     ClientToScreen(main, &origin);
     RECT client;
     GetClientRect(main, &client);
-    Screenshot shot = CaptureScreen();
+    Screenshot shot = CaptureSettled(main);
     // The picture is as tall as the screen and drawn from the client's top: the rows
     // below the client area (title bar and frame take their place) are not shown.
     int x = shot.width - 10; // right of the title, clear of the centred pages
@@ -193,7 +191,7 @@ static void CheckTitle(DWORD dpi)
     POINT origin = {0, 0};
     ClientToScreen(main, &origin);
     SIZE area = TitleArea(dpi);
-    Screenshot before = CaptureScreen();
+    Screenshot before = CaptureSettled(main);
     TitlePixels title = CountTitle(&before, origin, area);
     ok(title.dark > 200 && title.bright > 200,
        "the title's shadow (%d dark pixels) and bright copy (%d) are drawn", title.dark,
@@ -204,9 +202,8 @@ static void CheckTitle(DWORD dpi)
     ok(ScreenPixel(&before, origin.x + area.cx - 10, origin.y + area.cy * 3 / 7) < 0x80,
        "no title at the far right");
 
-    RedrawWindow(main, NULL, NULL, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
-    Settle(main);
-    Screenshot after = CaptureScreen();
+    RedrawWindow(main, NULL, NULL, RDW_INVALIDATE | RDW_ERASE);
+    Screenshot after = CaptureSettled(main);
     ok(SameArea(&before, &after, origin, area), "a repaint shows the title exactly as before");
     FreeScreenshot(&before);
     FreeScreenshot(&after);
