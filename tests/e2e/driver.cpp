@@ -1129,6 +1129,13 @@ HWND WaitCopyPage()
     return WaitForWindow(IsCopyPage, NULL);
 }
 
+static HWND WaitShortcutPage()
+{
+    HWND page = WaitDialogWithControl(IDOK, "Finnish");
+    ok(page != NULL, "the shortcut page appears");
+    return page;
+}
+
 void InstallToFinish(void (*onCopyPage)(HWND copyPage), void (*onDirPage)(HWND dirPage))
 {
     AcceptLicence();
@@ -1137,8 +1144,7 @@ void InstallToFinish(void (*onCopyPage)(HWND copyPage), void (*onDirPage)(HWND d
     ok(copyPage != NULL, "the copy page appears");
     if (copyPage && onCopyPage)
         onCopyPage(copyPage);
-    HWND page = WaitDialogWithControl(IDOK, "Finnish");
-    ok(page != NULL, "the shortcut page appears");
+    HWND page = WaitShortcutPage();
     if (!page)
         return;
     ok(ControlText(page, IDC_PATH) == PROGRAM_GROUP, "shortcut box: %s",
@@ -1152,9 +1158,7 @@ HWND StartToShortcutPage()
         return NULL;
     AcceptLicence();
     NextOnDirPage();
-    HWND page = WaitDialogWithControl(IDOK, "Finnish");
-    ok(page != NULL, "the shortcut page appears");
-    return page;
+    return WaitShortcutPage();
 }
 
 void CheckFolderOpened()
@@ -1181,6 +1185,15 @@ void ExpectSuccess()
     ANSWER(main, "Quillmere was successfully installed", "Setup", IDOK);
     DWORD code = WaitSetupExit();
     ok(code == 0, "exit code 0, got %lu", code);
+}
+
+void FinishAndExpectSuccess()
+{
+    HWND page = WaitShortcutPage();
+    if (page)
+        PressButton(page, IDOK);
+    CheckFolderOpened();
+    ExpectSuccess();
 }
 
 bool InstallWithStartMenu()

@@ -211,6 +211,9 @@ HWND StartToShortcutPage();
 // The shell window that shows the new program group; closed again like a person would.
 void CheckFolderOpened();
 void ExpectSuccess();
+// "Finnish" pressed once the shortcut page is up, then the program group's window and the
+// success message, exit code 0.
+void FinishAndExpectSuccess();
 // Starts setup.exe and installs to its success message by the default road, with the Start
 // menu's Programs folder in the Windows directory; false when it could not start.
 bool InstallWithStartMenu();

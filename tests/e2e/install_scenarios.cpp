@@ -182,11 +182,7 @@ SCENARIO(install_twice_win98)
     CloseHandle(CreateFileA(Installed(0).c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL));
     if (!StartIntoExistingDirectory())
         return;
-    HWND page = WaitDialogWithControl(IDOK, "Finnish");
-    if (page)
-        PressButton(page, IDOK);
-    CheckFolderOpened();
-    ExpectSuccess();
+    FinishAndExpectSuccess();
     CheckRegistry(false);
     CheckShortcuts(PROGRAM_GROUP);
     CheckInstalledFiles();
@@ -357,11 +353,7 @@ SCENARIO(reinstall_while_running)
     CloseHandle(program);
     if (box)
         PressButton(box, IDRETRY);
-    HWND page = WaitDialogWithControl(IDOK, "Finnish");
-    if (page)
-        PressButton(page, IDOK);
-    CheckFolderOpened();
-    ExpectSuccess();
+    FinishAndExpectSuccess();
     CheckInstalledFiles(OTHER_DIR);
     ok(WriteTimes(OTHER_DIR) != before && !FolderExists(INSTALL_DIR),
        "the files were written again where they were");
@@ -611,9 +603,7 @@ SCENARIO(shortcut_browser)
     WaitWindowGone(browser);
     ok(WaitControlText(page, IDC_PATH, PROGRAMS "\\Games\\Quillmere"),
        "Cancel keeps the folder walked to: %s", ControlText(page, IDC_PATH).c_str());
-    PressButton(page, IDOK);
-    CheckFolderOpened();
-    ExpectSuccess();
+    FinishAndExpectSuccess();
     CheckShortcuts(PROGRAMS "\\Games\\Quillmere");
 }
 

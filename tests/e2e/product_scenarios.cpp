@@ -363,9 +363,7 @@ SCENARIO(product_today_windows)
        ControlText(browser, IDC_SHORTCUT_PATH).c_str());
     PressButton(browser, IDOK);
     WaitWindowGone(browser);
-    PressButton(page, IDOK);
-    CheckFolderOpened();
-    ExpectSuccess();
+    FinishAndExpectSuccess();
     KillSetup();
     CheckInstalledFiles();
     CheckShortcuts(SYSTEM_GROUP);
