@@ -266,7 +266,7 @@ BOOL FilesFree()
         if (FileInUse(g_destinationPath)) {
             LogLine("In use: ", g_destinationPath);
             if (g_switches.level != UI_FULL) {
-                g_exitCode = ERROR_SHARING_VIOLATION;
+                SetExitCode(ERROR_SHARING_VIOLATION);
                 return FALSE;
             }
             if (MessageBoxA(g_hCopyPage, IN_USE_TEXT, "Setup",

@@ -27,7 +27,7 @@ static BOOL Written(LONG result, const char *what)
     if (result == ERROR_SUCCESS)
         return TRUE;
     LogFailure(what, (DWORD)result);
-    g_exitCode = ERROR_INSTALL_FAILURE;
+    SetExitCode(ERROR_INSTALL_FAILURE);
     return FALSE;
 }
 

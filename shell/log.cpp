@@ -3,6 +3,8 @@
 // Each line goes to the file as it is made, so that whatever ends the run leaves what
 // happened so far.
 static HANDLE g_log;
+static BOOL g_exitCodeSet;
+static int g_exitCode;
 
 BOOL OpenLog(const char *path)
 {
@@ -53,11 +55,23 @@ void Report(HWND owner, const char *text, const char *caption, UINT type)
         MessageBoxA(owner, text, caption, type);
 }
 
+void SetExitCode(int exitCode)
+{
+    if (!g_exitCodeSet)
+        g_exitCode = exitCode;
+    g_exitCodeSet = TRUE;
+}
+
+int ExitCode()
+{
+    return g_exitCodeSet ? g_exitCode : ERROR_INSTALL_USEREXIT;
+}
+
 // The exit codes are the system's own error numbers: its text tells the outcome.
-void EndSetup(int exitCode)
+void EndSetup()
 {
     char outcome[256];
-    DescribeError((DWORD)exitCode, outcome, sizeof outcome);
+    DescribeError((DWORD)ExitCode(), outcome, sizeof outcome);
     LogLine("Exit code ", outcome + sizeof "error");
-    ExitProcess((UINT)exitCode);
+    ExitProcess((UINT)ExitCode());
 }

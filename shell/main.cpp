@@ -8,7 +8,6 @@ int g_screenWidth;
 int g_screenHeight;
 char g_startDir[PATH_CHARS];
 Switches g_switches;
-int g_exitCode;
 
 // Current-directory reads are limited to 500 characters, well inside g_startDir.
 #define START_DIR_READ 500

@@ -73,8 +73,7 @@ LRESULT OnStepTimer(HWND, UINT, WPARAM wParam, LPARAM)
         const ClosingMessage *closing = &g_closingMessages[i];
         if (closing->step == wParam) {
             KillStepTimer();
-            if (g_exitCode == ERROR_INSTALL_USEREXIT) // a failure on the way stays one
-                g_exitCode = closing->exitCode;
+            SetExitCode(closing->exitCode); // a failure on the way stays one
             Report(g_hMainWnd, closing->text, closing->caption, closing->type);
             DestroyWindow(g_hMainWnd);
             return 0;

@@ -39,9 +39,6 @@ extern Switches g_switches;
 // Whether folder is named in full from its drive, "X:\\name", and its last name fits the
 // product folder's; a separator at its end is dropped.
 BOOL IsFullFolder(char *folder);
-// The process's exit code should the run end now: cancelled until the closing steps
-// settle it, unless a failure on the way has set it.
-extern int g_exitCode;
 
 // log.cpp: the log the command line asks for, written as the run goes; without one these
 // do nothing.
@@ -53,15 +50,20 @@ void LogNumber(const char *label, DWORD number);
 void LogFailure(const char *what, DWORD error);
 // A report to the user: a message box when somebody is asked, and a line of the log.
 void Report(HWND owner, const char *text, const char *caption, UINT type);
-// Logs the outcome and ends the process with this exit code.
-void EndSetup(int exitCode);
+// The process's exit code: the first outcome set is the one the run ends with, so that no
+// later step turns a failure into another one. Until one is set, a run that ends is a
+// cancelled one (closing the window cancels).
+void SetExitCode(int exitCode);
+int ExitCode();
+// Logs the outcome and ends the process with its exit code.
+void EndSetup();
 
 // unattended.cpp: /S and /passive. The installation folder as the directory page would
 // propose it, checked for free space and made; FALSE, with the exit code set, when it
 // cannot be used.
 BOOL PrepareUnattended();
-// Everything of /S after that; the exit code.
-int InstallSilently();
+// Everything of /S after that.
+void InstallSilently();
 
 // sequencer.cpp
 extern UINT_PTR g_stepTimer;

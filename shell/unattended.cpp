@@ -10,22 +10,24 @@ BOOL PrepareUnattended()
     LogLine("Install folder: ", g_installDir);
     if (g_freeKB < REQUIRED_KB) {
         LogNumber("Free space too small, KB: ", g_freeKB);
-        g_exitCode = ERROR_DISK_FULL;
+        SetExitCode(ERROR_DISK_FULL);
         return FALSE;
     }
     MakeInstallDir();
     return TRUE;
 }
 
-int InstallSilently()
+void InstallSilently()
 {
     if (!FilesFree())
-        return g_exitCode;
+        return;
     MakePayloadFolders();
     for (int row = 0; row < MANIFEST_ROWS; ++row) {
-        if (!ExpandRow(row))
-            return ERROR_INSTALL_FAILURE;
+        if (!ExpandRow(row)) {
+            SetExitCode(ERROR_INSTALL_FAILURE);
+            return;
+        }
     }
     FinishUnattended();
-    return g_exitCode;
+    SetExitCode(0);
 }

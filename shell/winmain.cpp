@@ -60,7 +60,8 @@ extern "C" FARPROC WINAPI __delayLoadHelper2(PCImgDelayDescr library, FARPROC *s
     if (!address) {
         SystemLibraryPath(name, g_libraryPath);
         ReportLibraryFailure((const char *)function->Name);
-        EndSetup(ERROR_INSTALL_FAILURE);
+        SetExitCode(ERROR_INSTALL_FAILURE);
+        EndSetup();
     }
     *slot = address;
     return address;
@@ -123,10 +124,11 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int)
     if (!LoadSystemLibraries())
         return ERROR_INSTALL_FAILURE;
     if (g_switches.level != UI_FULL && !PrepareUnattended())
-        return g_exitCode;
-    if (g_switches.level == UI_SILENT)
-        return InstallSilently();
-    g_exitCode = ERROR_INSTALL_USEREXIT; // until the run ends otherwise
+        return ExitCode();
+    if (g_switches.level == UI_SILENT) {
+        InstallSilently();
+        return ExitCode();
+    }
     LoadStringA(instance, IDS_CLASS_NAME, g_className, CLASS_NAME_CHARS);
 
     WNDCLASSA windowClass;
@@ -158,12 +160,13 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int)
             DispatchMessageA(&message);
         }
     }
-    return g_exitCode;
+    return ExitCode();
 }
 
 // setup.exe needs nothing of the C runtime's start-up, whose prebuilt code is not fit for
 // the i486 that Windows 98 runs on. WinMain is given the whole command line.
 extern "C" void SetupEntry()
 {
-    EndSetup(WinMain(GetModuleHandleA(NULL), NULL, GetCommandLineA(), SW_SHOWDEFAULT));
+    SetExitCode(WinMain(GetModuleHandleA(NULL), NULL, GetCommandLineA(), SW_SHOWDEFAULT));
+    EndSetup();
 }
