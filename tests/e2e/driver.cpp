@@ -266,8 +266,14 @@ HWND WaitForWindow(WindowTest test, void *context, DWORD ms)
         EnumWindows(VisitWindow, (LPARAM)&search);
         if (search.found)
             return search.found;
-        if (GetTickCount() - start >= ms || WaitSetupExit(0) != STILL_ACTIVE)
+        if (GetTickCount() - start >= ms)
             return NULL;
+        // A program that ended early says why in its exit code.
+        DWORD code = WaitSetupExit(0);
+        if (code != STILL_ACTIVE) {
+            printf("(the program under test ended with exit code %lu)\n", code);
+            return NULL;
+        }
         Sleep(20);
     }
 }
