@@ -11,13 +11,21 @@ extern int g_copyRow;
 extern LONG g_copyBusy;
 extern LONG g_copyCancelRequested;
 void ExpandNextPayload();
-// The installation directory's sub-directories, and one row's file in its place, logged;
-// without a page.
+// The installation directory's sub-directories.
 void MakePayloadFolders();
-// Whether no installed file is held by a running program; FALSE when the user cancels or,
-// unattended, with the exit code set.
-BOOL FilesFree();
+// What an ended run left in folder put right, logged.
+void RecoverFolder(const char *folder);
+// Before the first row, without a page: the installation directory put right, no installed
+// file held by a running program (FALSE when the user cancels or, unattended, with the
+// exit code set), its sub-directories made; whether an installation is there to give back.
+BOOL BeginCopy();
+// One row's file in its place, logged.
 BOOL ExpandRow(int row);
+// After the last row: what a reinstallation set aside goes.
+void CommitCopy();
+// After a cancel or a failure: a reinstallation gives back what it replaced; a first
+// installation, cancelled, removes what it expanded.
+void UndoCopy(BOOL cancelled);
 
 // copy_page.cpp
 extern HWND g_hCopyPage;

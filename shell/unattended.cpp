@@ -19,15 +19,16 @@ BOOL PrepareUnattended()
 
 void InstallSilently()
 {
-    if (!FilesFree())
+    if (!BeginCopy())
         return;
-    MakePayloadFolders();
     for (int row = 0; row < MANIFEST_ROWS; ++row) {
         if (!ExpandRow(row)) {
+            UndoCopy(FALSE);
             SetExitCode(ERROR_INSTALL_FAILURE);
             return;
         }
     }
+    CommitCopy();
     FinishUnattended();
     SetExitCode(0);
 }

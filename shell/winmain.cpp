@@ -1,6 +1,7 @@
 #include "internal.h"
 #include "../shared/dll_search.h"
 #include "../shared/sharing.h"
+#include "../install/install.h"
 #include "../res/version.h"
 #include <delayimp.h>
 
@@ -107,6 +108,16 @@ static BOOL StartLog()
     return FALSE;
 }
 
+// What an ended run left in the installation folder (the command line's, else the one an
+// earlier installation recorded) is put right before anything else.
+static void PutRightInstallation()
+{
+    char folder[PATH_CHARS];
+    if (g_switches.folder[0] ? CopyText(folder, PATH_CHARS, g_switches.folder)
+                             : RecordedFolder(ENTRY_PROGRAM_DIR, folder))
+        RecoverFolder(folder);
+}
+
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int)
 {
     RestrictDllSearch(SHELL_LIBRARIES, sizeof SHELL_LIBRARIES / sizeof SHELL_LIBRARIES[0]);
@@ -121,6 +132,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int)
         return ERROR_INSTALL_ALREADY_RUNNING;
     if (!StartLog())
         return ERROR_INSTALL_LOG_FAILURE;
+    PutRightInstallation();
     if (!LoadSystemLibraries())
         return ERROR_INSTALL_FAILURE;
     if (g_switches.level != UI_FULL && !PrepareUnattended())

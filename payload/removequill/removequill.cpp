@@ -9,6 +9,7 @@
 #include "removal.h"
 #include "sharing.h"
 #include "text.h"
+#include "undo.h"
 
 #define CAPTION "Remove Quillmere"
 #define QUIET_SWITCH "s"
@@ -195,12 +196,15 @@ static int StartHelper(BOOL quiet)
     return TellError("Remove Quillmere cannot start its helper in the temporary folder", error);
 }
 
-// Nothing is removed while Quillmere runs: its files would stay, the rest would go.
+// What an ended installation left is put right first: the files it replaced back in
+// place, its partly written files gone. Nothing is removed while Quillmere runs: its files
+// would stay, the rest would go.
 static int Start(BOOL quiet)
 {
     int exitCode;
     if (!Find(&exitCode))
         return exitCode;
+    RecoverInstallation(g_installation.programDir, NULL);
     if (!quiet && !Confirm())
         return ERROR_INSTALL_USEREXIT;
     while (InstalledFileInUse(&g_installation)) {

@@ -970,6 +970,18 @@ std::string FileContents(const char *path)
     return ReadWholeFile(path, &contents) ? contents : "";
 }
 
+bool WriteWholeFile(const char *path, const std::string &text)
+{
+    HANDLE file = CreateFileA(path, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);
+    DWORD written = 0;
+    bool done = file != INVALID_HANDLE_VALUE &&
+                WriteFile(file, text.data(), (DWORD)text.size(), &written, NULL) &&
+                written == text.size();
+    if (file != INVALID_HANDLE_VALUE)
+        CloseHandle(file);
+    return done;
+}
+
 bool SameFileContents(const char *a, const char *b)
 {
     std::string first, second;
@@ -1082,9 +1094,14 @@ std::string TemporaryFolder()
 
 std::vector<std::string> TemporaryFolderEntries()
 {
+    return FolderEntries(TemporaryFolder() + "*");
+}
+
+std::vector<std::string> FolderEntries(const std::string &pattern)
+{
     std::vector<std::string> entries;
     WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((TemporaryFolder() + "*").c_str(), &found);
+    HANDLE search = FindFirstFileA(pattern.c_str(), &found);
     for (BOOL more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileA(search, &found)) {
         if (lstrcmpA(found.cFileName, ".") != 0 && lstrcmpA(found.cFileName, "..") != 0)
             entries.push_back(found.cFileName);
@@ -1225,10 +1242,25 @@ void CheckInstalledFiles(const char *installDir)
         }
     }
     ok(wrong == 0, "all fourteen files installed byte for byte");
+    std::string left = InstallerFilesLeft(installDir);
+    ok(left.empty(), "nothing of the installer's own beside them: %s", left.c_str());
     std::vector<std::string> now = TemporaryFolderEntries();
     ok(now == g_temporaryEntriesAtStart, "the temporary folder holds what it held at the "
                                          "start: %d entries then, %d now",
        (int)g_temporaryEntriesAtStart.size(), (int)now.size());
+}
+
+std::string InstallerFilesLeft(const char *installDir)
+{
+    std::string left;
+    for (const char *folder : {"\\", "\\lists\\"}) {
+        // Its undo folder and files expanded in part, or under a name with a last "_".
+        for (const char *pattern : {"~qm*", "*.??_"}) {
+            for (const std::string &name : FolderEntries(installDir + (folder + std::string(pattern))))
+                left += name + " ";
+        }
+    }
+    return left;
 }
 
 void CheckShortcuts(const char *folder, const char *installDir)

@@ -140,6 +140,7 @@ bool StepCombo(HWND combo, UINT key);
 
 // Files, read through the driver's own file system view.
 bool ReadWholeFile(const char *path, std::string *text);
+bool WriteWholeFile(const char *path, const std::string &text);
 
 // Stand-ins for 32-bit libraries, left where an attacker could leave them: each writes its
 // path to PLANTED_LOG when it is loaded. Planted in folder under each of names
@@ -197,6 +198,8 @@ std::string Installed(int row, const char *installDir = INSTALL_DIR);
 std::string TemporaryFolder();
 // The names in the temporary folder, sorted; StartSetup notes them.
 std::vector<std::string> TemporaryFolderEntries();
+// The names a pattern ("C:\\folder\\*.txt") finds, sorted.
+std::vector<std::string> FolderEntries(const std::string &pattern);
 void MakeStartMenu();
 void AcceptLicence();
 // onDirPage (may be NULL) works on the directory page before "Next".
@@ -218,9 +221,11 @@ void FinishAndExpectSuccess();
 // menu's Programs folder in the Windows directory; false when it could not start.
 bool InstallWithStartMenu();
 
-// Files, registry and shortcuts as the installed product left them; the temporary folder
-// as it was when setup.exe started.
+// Files, registry and shortcuts as the installed product left them, nothing of the
+// installer's own beside the files; the temporary folder as it was when setup.exe started.
 void CheckInstalledFiles(const char *installDir = INSTALL_DIR);
+// What the installer may leave beside the installed files, "" when there is nothing.
+std::string InstallerFilesLeft(const char *installDir = INSTALL_DIR);
 // The three shortcuts in folder, leading into installDir.
 void CheckShortcuts(const char *folder, const char *installDir = INSTALL_DIR);
 // The uninstall entries: below the "Windows NT" key on the NT family only, as the

@@ -153,6 +153,76 @@ static bool StartIntoExistingDirectory()
                   NULL, IDYES);
 }
 
+// Lets a few rows land: waits until the copy page shows row or a later one, as a busy
+// machine may skip some; the copy page, NULL when none came.
+static HWND WaitForRow(int row)
+{
+    HWND copyPage = WaitCopyPage();
+    HWND status = copyPage ? GetDlgItem(copyPage, IDC_COPY_STATUS) : NULL;
+    DWORD start = GetTickCount();
+    for (int shown = -1; status && shown < row && GetTickCount() - start < WAIT_MS; Sleep(1)) {
+        std::string text = WindowText(status);
+        for (int r = 0; r < PAYLOAD_ROWS; ++r)
+            shown = text == StatusOf(r) ? r : shown;
+    }
+    return copyPage;
+}
+
+// Cancel on the copy page once a few rows have landed, Yes, and the cancelled message.
+static void CancelCopy()
+{
+    HWND copyPage = WaitForRow(4);
+    if (!copyPage)
+        return;
+    PressButton(copyPage, IDCANCEL);
+    ANSWER(copyPage, "Are you sure you want to cancel the setup?\nAll installed files will be removed.",
+           "Question", IDYES);
+    HWND main = WaitMainWindow();
+    ANSWER(main, "Program will exit", "Setup canceled", IDOK);
+    DWORD code = WaitSetupExit();
+    ok(code == ERROR_INSTALL_USEREXIT, "exit code 1602 (cancelled), got %lu", code);
+}
+
+#define REMOVER_ROW 10 // removequill.exe
+#define USERS_FILE INSTALL_DIR "\\my notes.txt"
+#define SETTINGS_ROW 1 // userprefs.cfg, which a reinstallation keeps
+
+// What an earlier installation's file holds; this build's for the remover, which must
+// run, and for the user's settings, which stay.
+static std::string EarlierContents(int row)
+{
+    std::string built = g_extraArgument + g_rows[row].destination;
+    return row == SETTINGS_ROW || row == REMOVER_ROW
+               ? FileContents(built.c_str())
+               : "file " + std::to_string(row) + " of an earlier installation";
+}
+
+// An installation whose files differ from this build's, as an earlier one's would, and a
+// file of the user's own beside them.
+static void MarkInstalled(const char *installDir = INSTALL_DIR)
+{
+    for (int row = 0; row < PAYLOAD_ROWS; ++row)
+        WriteWholeFile(Installed(row, installDir).c_str(), EarlierContents(row));
+    WriteWholeFile(USERS_FILE, "mine");
+}
+
+// Every file as the earlier installation left it but row except, and nothing of the
+// installer's own beside them.
+static void CheckAsBefore(int except = -1, const char *installDir = INSTALL_DIR)
+{
+    int changed = 0;
+    for (int row = 0; row < PAYLOAD_ROWS; ++row) {
+        if (row != except && FileContents(Installed(row, installDir).c_str()) != EarlierContents(row)) {
+            ++changed;
+            printf("changed: %s\n", Installed(row, installDir).c_str());
+        }
+    }
+    std::string left = InstallerFilesLeft(installDir);
+    ok(changed == 0 && left.empty() && FileContents(USERS_FILE) == "mine",
+       "every file as it was (%d changed), the user's own kept, nothing left beside them: %s",
+       changed, left.c_str());
+}
+
 // The main road as a Windows version reports itself to setup.exe alone (the prefix is
 // Windows 10, the road of install_whole), with the uninstall entries that version gets.
 static bool InstallAs(const char *version, bool windowsNT)
@@ -174,6 +244,12 @@ SCENARIO(install_twice_win98)
     if (!InstallAs("win98", false))
         return;
     KillSetup();
+    // A reinstallation cancelled on the copy page gives every file back.
+    MarkInstalled();
+    if (!StartIntoExistingDirectory())
+        return;
+    CancelCopy();
+    CheckAsBefore();
 
     SetMachineString(WIN_UNINSTALL, "DisplayName", "stale");
     SetMachineString(APP_PATH, "Path", "stale");
@@ -190,7 +266,6 @@ SCENARIO(install_twice_win98)
 
 #define DEPLOY_DIR "C:\\Deploy to\\Quill mere"
 #define DEPLOY_LOG "C:\\setup log.txt"
-#define REMOVER_ROW 10 // removequill.exe
 
 // setup.exe with these switches, watched to its end for any window of its own; its exit
 // code.
@@ -475,24 +550,7 @@ SCENARIO(copy_cancel_confirmed)
         return;
     AcceptLicence();
     NextOnDirPage();
-    HWND copyPage = WaitCopyPage();
-    if (!copyPage)
-        return;
-    // Let a few rows land first: row 4 or any later one, as a busy machine may skip some.
-    HWND status = GetDlgItem(copyPage, IDC_COPY_STATUS);
-    DWORD start = GetTickCount();
-    for (int shown = -1; shown < 4 && GetTickCount() - start < WAIT_MS; Sleep(1)) {
-        std::string text = WindowText(status);
-        for (int row = 0; row < PAYLOAD_ROWS; ++row)
-            shown = text == StatusOf(row) ? row : shown;
-    }
-    PressButton(copyPage, IDCANCEL);
-    ANSWER(copyPage, "Are you sure you want to cancel the setup?\nAll installed files will be removed.",
-           "Question", IDYES);
-    HWND main = WaitMainWindow();
-    ANSWER(main, "Program will exit", "Setup canceled", IDOK);
-    DWORD code = WaitSetupExit();
-    ok(code == ERROR_INSTALL_USEREXIT, "exit code 1602 (cancelled), got %lu", code);
+    CancelCopy();
     int left = 0;
     for (int row = 0; row < PAYLOAD_ROWS; ++row)
         left += FileExists(Installed(row).c_str());
@@ -562,6 +620,105 @@ SCENARIO(copy_fails_on_lists)
     std::string folder = temporary.substr(0, temporary.rfind('\\'));
     ok(!FileExists(temporary.c_str()) && !FolderExists(folder.c_str()),
        "no temporary file or folder left: %s", temporary.c_str());
+}
+
+// Installed silently and marked, the installation is cancelled on the copy page: every
+// file is given back as it was, and its entry and shortcuts still hold.
+SCENARIO(reinstall_cancelled)
+{
+    ok(SetupUnseen("/S") == 0, "installed");
+    MarkInstalled();
+    if (!StartIntoExistingDirectory())
+        return;
+    CancelCopy();
+    CheckAsBefore();
+    CheckShortcuts(SYSTEM_GROUP);
+    CheckRegistry(true, SYSTEM_GROUP);
+}
+
+// A folder, holding the user's things, stands where an installed file was: a reinstallation
+// fails at that row and gives every file back, silently (1603, the log names the file and
+// the error) and asked; the folder stays as it was and nothing is left under another name.
+SCENARIO(reinstall_fails)
+{
+    const int helpRow = 7; // qmguide.hlp
+    ok(SetupUnseen("/S") == 0, "installed");
+    MarkInstalled();
+    std::string folder = Installed(helpRow), inside = folder + "\\mine.txt";
+    ok(DeleteFileA(folder.c_str()) && CreateDirectoryA(folder.c_str(), NULL) &&
+           WriteWholeFile(inside.c_str(), "mine"),
+       "a folder of the user's stands at %s", folder.c_str());
+    DWORD code = SetupUnseen("/S /LOG=\"" DEPLOY_LOG "\"");
+    std::string log = FileContents(DEPLOY_LOG);
+    ok(code == ERROR_INSTALL_FAILURE && log.find("Failed: " + folder + " (error ") != std::string::npos,
+       "/S: exit code 1603 (got %lu), the log names the file and the error:\n%s", code,
+       log.c_str());
+    CheckAsBefore(helpRow);
+    if (!StartIntoExistingDirectory())
+        return;
+    ExpectCopyFailure(TemporaryFolder(), helpRow, folder);
+    CheckAsBefore(helpRow);
+    ok(FileContents(inside.c_str()) == "mine", "the folder keeps what it holds");
+    CheckRegistry(true, SYSTEM_GROUP);
+}
+
+// Whether every installed file is either the earlier one or this build's whole, but at
+// most one that is missing: the one whose place was being taken when the run ended.
+static bool NoHalfFile()
+{
+    int others = 0;
+    for (int row = 0; row < PAYLOAD_ROWS; ++row) {
+        std::string installed = Installed(row);
+        others += FileContents(installed.c_str()) != EarlierContents(row) &&
+                  !SameFileContents(installed.c_str(), (g_extraArgument + g_rows[row].destination).c_str());
+    }
+    return others <= 1;
+}
+
+// A reinstallation with progress ended half-way, twice, as a crash or a task manager ends
+// it: no installed file is ever half written; the next setup.exe puts it right before
+// anything else, and installs completely; so does the removal, which leaves only the
+// user's file.
+SCENARIO(ended_half_way)
+{
+    ok(SetupUnseen("/S") == 0, "installed");
+    MarkInstalled();
+    for (int run = 0; run < 2; ++run) {
+        if (!StartSetup("C:\\", "/passive"))
+            return;
+        WaitForRow(4 + 4 * run);
+        KillSetup();
+        ok(NoHalfFile(), "ended at a row, every name holds a whole file");
+    }
+    if (!StartSetup())
+        return;
+    HWND licence = WaitDialogWithControl(IDOK, "I Agree");
+    CheckAsBefore();
+    PressButton(licence, IDCANCEL);
+    ANSWER(licence, "Are you sure you want to cancel the setup?", "Question", IDYES);
+    ANSWER(WaitMainWindow(), "Program will exit", "Setup canceled", IDOK);
+    ok(WaitSetupExit() == ERROR_INSTALL_USEREXIT, "put right at its start, then cancelled");
+    ok(SetupUnseen("/S") == 0, "then /S installs");
+    CheckInstalledFiles();
+    ok(FileContents(USERS_FILE) == "mine", "the user's file stays");
+
+    MarkInstalled();
+    if (!StartSetup("C:\\", "/passive"))
+        return;
+    WaitForRow(6);
+    KillSetup();
+    // The removal, silent, and its helper, which removes the remover's own file, to their end.
+    std::string shown;
+    bool unseen = StartProgram(Installed(REMOVER_ROW), "/S", "C:\\") &&
+                  WatchUnseen(ProgramTreeEnded, &shown, 4 * WAIT_MS);
+    DWORD code = WaitSetupExit(0);
+    std::string names;
+    for (const std::string &name : FolderEntries(INSTALL_DIR "\\*"))
+        names += name == "." || name == ".." ? "" : name + ";";
+    ok(code == 0 && names == "my notes.txt;",
+       "the removal after such an end: exit code 0 (got %lu), only the user's file left: %s",
+       code, names.c_str());
+    ok(unseen, "the removal ends unseen (saw %s)", shown.c_str());
 }
 
 static void DoubleClick(HWND list, const char *item)

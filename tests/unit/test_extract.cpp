@@ -9,6 +9,7 @@
 #include "../../pages/pages.h"
 #include <string>
 #include <string.h>
+#include <lzexpand.h>
 
 #define TRY_WRITING "--try-writing"
 #define INSTALL_TO "C:\\unit-extract"
@@ -119,8 +120,13 @@ static void WINAPI LetGoWhenWaited(DWORD)
     }
 }
 
+static int g_shortWriteRow = -1; // the row whose copy the disk cuts short
+static bool g_watchRows = true;
+
 LONG WINAPI __wrap_LZCopy(INT source, INT destination)
 {
+    if (!g_watchRows)
+        return g_copyRow == g_shortWriteRow ? LZERROR_WRITE : __real_LZCopy(source, destination);
     std::string path = FindTemporaryFile(PayloadManifest.compressedName[g_copyRow]);
     DWORD code = path.empty() ? MISSING : RunSecondProcess(path);
     g_outcomes += code == OPENED ? 'o' : code == REFUSED ? 'r' : 'm';
@@ -207,6 +213,114 @@ static void TestRowsHoldTheirFiles(const std::string &payload)
        RowFoldersLeft());
 }
 
+static std::string Holds(const std::string &path)
+{
+    std::string text;
+    char buffer[4096];
+    DWORD got = 0;
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING,
+                              0, NULL);
+    while (file != INVALID_HANDLE_VALUE && ReadFile(file, buffer, sizeof buffer, &got, NULL) &&
+           got > 0)
+        text.append(buffer, got);
+    if (file != INVALID_HANDLE_VALUE)
+        CloseHandle(file);
+    return file == INVALID_HANDLE_VALUE ? "-" : text;
+}
+
+static void Put(const std::string &path, const std::string &text)
+{
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);
+    DWORD written;
+    WriteFile(file, text.data(), (DWORD)text.size(), &written, NULL);
+    CloseHandle(file);
+}
+
+// How many installed files hold what the earlier installation left.
+static int RowsAsBefore()
+{
+    int same = 0;
+    for (int row = 0; row < MANIFEST_ROWS; ++row)
+        same += Holds(std::string(INSTALL_TO) + PayloadManifest.destination[row]) ==
+                "old " + std::to_string(row);
+    return same;
+}
+
+// Files expanded in part or under another name, and undo folders.
+static int LeftOver()
+{
+    int left = 0;
+    const char *const patterns[] = {INSTALL_TO "\\*.??_", INSTALL_TO "\\lists\\*.??_",
+                                    INSTALL_TO "\\~qm*", INSTALL_TO "\\lists\\~qm*"};
+    for (const char *pattern : patterns) {
+        WIN32_FIND_DATAA found;
+        HANDLE search = FindFirstFileA(pattern, &found);
+        for (BOOL more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileA(search, &found))
+            left++;
+        if (search != INVALID_HANDLE_VALUE)
+            FindClose(search);
+    }
+    return left;
+}
+
+// Rows from the first up to the one that fails; whether exactly that one failed.
+static bool FailsAt(int failing)
+{
+    bool failedThere = true;
+    if (!BeginCopy())
+        return false;
+    for (g_copyRow = 0; g_copyRow < MANIFEST_ROWS; ++g_copyRow) {
+        if (!ExpandRow(g_copyRow))
+            return failedThere && g_copyRow == failing;
+    }
+    return false;
+}
+
+// Over an installation, unattended: a row whose name a folder holds (the user's things in
+// it) and a row the disk cuts short fail and leave nothing under another name; the copy
+// then gives back every file as it was. A complete one replaces all but the user's
+// settings and leaves nothing of its own beside them.
+static void TestReinstallation(const std::string &payload)
+{
+    g_watchRows = false;
+    g_switches.level = UI_SILENT;
+    for (int row = 0; row < MANIFEST_ROWS; ++row)
+        Put(std::string(INSTALL_TO) + PayloadManifest.destination[row], "old " + std::to_string(row));
+    std::string help = std::string(INSTALL_TO) + PayloadManifest.destination[7];
+    DeleteFileA(help.c_str());
+    CreateDirectoryA(help.c_str(), NULL);
+    Put(help + "\\mine.txt", "mine");
+    bool failed = FailsAt(7);
+    int left = LeftOver(); // the undo folder alone
+    UndoCopy(FALSE);
+    ok(failed && left == 1 && RowsAsBefore() == MANIFEST_ROWS - 1 &&
+           Holds(help + "\\mine.txt") == "mine" && LeftOver() == 0,
+       "a folder at row 7's name: it fails, %d of the installer's own beside the rows (its "
+       "undo folder), %d of 13 as they were after the undo, %d left",
+       left, RowsAsBefore(), LeftOver());
+    DeleteFileA((help + "\\mine.txt").c_str());
+    RemoveDirectoryA(help.c_str());
+    Put(help, "old 7");
+
+    g_shortWriteRow = 11;
+    failed = FailsAt(11);
+    UndoCopy(FALSE);
+    ok(failed && RowsAsBefore() == MANIFEST_ROWS && LeftOver() == 0,
+       "a short write at row 11: it fails, %d of 14 as they were, %d left", RowsAsBefore(),
+       LeftOver());
+    g_shortWriteRow = -1;
+
+    ok(!FailsAt(-1), "the reinstallation expands every row");
+    CommitCopy();
+    int wrong = 0;
+    for (int row = 0; row < MANIFEST_ROWS; ++row)
+        wrong += row != 1 && !SameFile(std::string(INSTALL_TO) + PayloadManifest.destination[row],
+                                       payload + PayloadManifest.destination[row]);
+    ok(wrong == 0 && RowsAsBefore() == 1 && LeftOver() == 0,
+       "complete: %d files differ from the build, the user's settings kept (%d), %d left",
+       wrong, RowsAsBefore(), LeftOver());
+}
+
 int main(int argc, char **argv)
 {
     if (argc == 3 && lstrcmpA(argv[1], TRY_WRITING) == 0)
@@ -216,5 +330,6 @@ int main(int argc, char **argv)
     if (GetModuleFileNameA(NULL, self, MAX_PATH))
         g_self = self;
     TestRowsHoldTheirFiles(argc > 1 ? argv[1] : ".");
+    TestReinstallation(argc > 1 ? argv[1] : ".");
     return check_summary();
 }
