@@ -262,24 +262,6 @@ static BOOL WriteTemporaryFile(int row)
            SetFilePointer(g_row.temporaryFile, 0, NULL, FILE_BEGIN) == 0;
 }
 
-// The LZ library keeps the handles from 1024 to 1039 for its own and would take a file's
-// handle of such a value for one of them: the file gets another.
-static INT LzFileHandle(HANDLE *file)
-{
-    HANDLE taken[4];
-    int count = 0;
-    while ((UINT_PTR)*file - 1024 < 16 && count < 4 &&
-           DuplicateHandle(GetCurrentProcess(), *file, GetCurrentProcess(), &taken[count], 0,
-                           FALSE, DUPLICATE_SAME_ACCESS)) {
-        HANDLE other = taken[count];
-        taken[count++] = *file;
-        *file = other;
-    }
-    while (count > 0)
-        CloseHandle(taken[--count]);
-    return (INT)(INT_PTR)*file;
-}
-
 // A reinstallation keeps the file the row replaces, or marks that there was none, so that
 // either can be given back.
 static BOOL SetAside(int row, BOOL replaces)
@@ -316,8 +298,8 @@ static BOOL ExpandTemporaryFile(int row)
     if (fresh == INVALID_HANDLE_VALUE)
         return FALSE;
     g_row.freshMade = TRUE;
-    g_row.lzSource = LZInit(LzFileHandle(&g_row.temporaryFile));
-    g_row.expandedBytes = g_row.lzSource >= 0 ? LZCopy(g_row.lzSource, LzFileHandle(&fresh)) : -1;
+    g_row.lzSource = LZInit((INT)(INT_PTR)g_row.temporaryFile);
+    g_row.expandedBytes = g_row.lzSource >= 0 ? LZCopy(g_row.lzSource, (INT)(INT_PTR)fresh) : -1;
     BOOL whole = g_row.expandedBytes >= 0 && FlushFileBuffers(fresh);
     whole = CloseHandle(fresh) && whole;
     return whole && SetAside(row, attributes != INVALID_FILE_ATTRIBUTES) &&

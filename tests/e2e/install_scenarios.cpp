@@ -622,20 +622,6 @@ SCENARIO(copy_fails_on_lists)
        "no temporary file or folder left: %s", temporary.c_str());
 }
 
-// Installed silently and marked, the installation is cancelled on the copy page: every
-// file is given back as it was, and its entry and shortcuts still hold.
-SCENARIO(reinstall_cancelled)
-{
-    ok(SetupUnseen("/S") == 0, "installed");
-    MarkInstalled();
-    if (!StartIntoExistingDirectory())
-        return;
-    CancelCopy();
-    CheckAsBefore();
-    CheckShortcuts(SYSTEM_GROUP);
-    CheckRegistry(true, SYSTEM_GROUP);
-}
-
 // A folder, holding the user's things, stands where an installed file was: a reinstallation
 // fails at that row and gives every file back, silently (1603, the log names the file and
 // the error) and asked; the folder stays as it was and nothing is left under another name.

@@ -1,12 +1,14 @@
 // The extraction engine row by row, with LZ32's copy wrapped at link time: at the instant
 // each row is copied, a second process tries to open the row's temporary file for writing,
-// as any program of the same user could. Folder creation and the engine's waits are
-// wrapped too: the first row's first two folder names are answered ERROR_ACCESS_DENIED
-// (one of them exists), and a scanner holds one row's file until the engine waits.
+// as any program of the same user could; over an installation, the disk cuts a row short.
+// Folder creation and the engine's waits are wrapped too: the first row's first two folder
+// names are answered ERROR_ACCESS_DENIED (one of them exists), and a scanner holds one
+// row's file until the engine waits. MoveFileA is, so that one file cannot be put back.
 #include "../check.h"
 #include "../../install/install.h"
 #include "../../shell/shell.h"
 #include "../../pages/pages.h"
+#include "../../shared/undo.h"
 #include <string>
 #include <string.h>
 #include <lzexpand.h>
@@ -89,6 +91,7 @@ static int WINAPI RecordMessage(HWND, LPCSTR text, LPCSTR caption, UINT)
 }
 static BOOL WINAPI AnswerFolderTaken(LPCSTR path, LPSECURITY_ATTRIBUTES security);
 static void WINAPI LetGoWhenWaited(DWORD);
+ANSWER_IMPORT(MoveFileA, 8)
 extern "C" {
 void *g_wrapMessageBox asm("___wrap__imp__MessageBoxA@16") = (void *)RecordMessage;
 void *g_wrapCreateDirectory asm("___wrap__imp__CreateDirectoryA@8") = (void *)AnswerFolderTaken;
@@ -150,22 +153,38 @@ static int TryWriting(const char *path)
     return GetLastError() == ERROR_SHARING_VIOLATION ? REFUSED : MISSING;
 }
 
+// What a file holds, "-" when there is none.
+static std::string Holds(const std::string &path)
+{
+    std::string text;
+    char buffer[4096];
+    DWORD got = 0;
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING,
+                              0, NULL);
+    if (file == INVALID_HANDLE_VALUE)
+        return "-";
+    while (ReadFile(file, buffer, sizeof buffer, &got, NULL) && got > 0)
+        text.append(buffer, got);
+    CloseHandle(file);
+    return text;
+}
+
 static bool SameFile(const std::string &a, const std::string &b)
 {
-    std::string contents[2];
-    const std::string *paths[2] = {&a, &b};
-    for (int i = 0; i < 2; ++i) {
-        HANDLE file = CreateFileA(paths[i]->c_str(), GENERIC_READ, FILE_SHARE_READ, NULL,
-                                  OPEN_EXISTING, 0, NULL);
-        if (file == INVALID_HANDLE_VALUE)
-            return false;
-        char buffer[65536];
-        DWORD got;
-        while (ReadFile(file, buffer, sizeof buffer, &got, NULL) && got > 0)
-            contents[i].append(buffer, got);
+    return Holds(a) != "-" && Holds(a) == Holds(b);
+}
+
+// A file holding text; none for NULL.
+static void Put(const std::string &path, const char *text)
+{
+    DeleteFileA(path.c_str());
+    HANDLE file = text ? CreateFileA(path.c_str(), GENERIC_WRITE, 0, NULL, CREATE_NEW, 0, NULL)
+                       : INVALID_HANDLE_VALUE;
+    DWORD written;
+    if (file != INVALID_HANDLE_VALUE) {
+        WriteFile(file, text, lstrlenA(text), &written, NULL);
         CloseHandle(file);
     }
-    return contents[0] == contents[1];
 }
 
 // All fourteen rows, from setup.exe's own resources into a folder of the test's.
@@ -213,27 +232,20 @@ static void TestRowsHoldTheirFiles(const std::string &payload)
        RowFoldersLeft());
 }
 
-static std::string Holds(const std::string &path)
+#define UNDO INSTALL_TO "\\" UNDO_PREFIX "1234"
+
+static std::string Installed(int row, const char *prefix = "")
 {
-    std::string text;
-    char buffer[4096];
-    DWORD got = 0;
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING,
-                              0, NULL);
-    while (file != INVALID_HANDLE_VALUE && ReadFile(file, buffer, sizeof buffer, &got, NULL) &&
-           got > 0)
-        text.append(buffer, got);
-    if (file != INVALID_HANDLE_VALUE)
-        CloseHandle(file);
-    return file == INVALID_HANDLE_VALUE ? "-" : text;
+    char path[UNDO_PATH_CHARS];
+    RowFile(path, INSTALL_TO, row, prefix);
+    return path;
 }
 
-static void Put(const std::string &path, const std::string &text)
+static std::string Saved(int row, const char *suffix = "")
 {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);
-    DWORD written;
-    WriteFile(file, text.data(), (DWORD)text.size(), &written, NULL);
-    CloseHandle(file);
+    char path[UNDO_PATH_CHARS];
+    SavedFile(path, UNDO, row, suffix);
+    return path;
 }
 
 // How many installed files hold what the earlier installation left.
@@ -241,8 +253,7 @@ static int RowsAsBefore()
 {
     int same = 0;
     for (int row = 0; row < MANIFEST_ROWS; ++row)
-        same += Holds(std::string(INSTALL_TO) + PayloadManifest.destination[row]) ==
-                "old " + std::to_string(row);
+        same += Holds(Installed(row)) == "old " + std::to_string(row);
     return same;
 }
 
@@ -266,12 +277,11 @@ static int LeftOver()
 // Rows from the first up to the one that fails; whether exactly that one failed.
 static bool FailsAt(int failing)
 {
-    bool failedThere = true;
     if (!BeginCopy())
         return false;
     for (g_copyRow = 0; g_copyRow < MANIFEST_ROWS; ++g_copyRow) {
         if (!ExpandRow(g_copyRow))
-            return failedThere && g_copyRow == failing;
+            return g_copyRow == failing;
     }
     return false;
 }
@@ -285,8 +295,8 @@ static void TestReinstallation(const std::string &payload)
     g_watchRows = false;
     g_switches.level = UI_SILENT;
     for (int row = 0; row < MANIFEST_ROWS; ++row)
-        Put(std::string(INSTALL_TO) + PayloadManifest.destination[row], "old " + std::to_string(row));
-    std::string help = std::string(INSTALL_TO) + PayloadManifest.destination[7];
+        Put(Installed(row), ("old " + std::to_string(row)).c_str());
+    std::string help = Installed(7);
     DeleteFileA(help.c_str());
     CreateDirectoryA(help.c_str(), NULL);
     Put(help + "\\mine.txt", "mine");
@@ -314,11 +324,101 @@ static void TestReinstallation(const std::string &payload)
     CommitCopy();
     int wrong = 0;
     for (int row = 0; row < MANIFEST_ROWS; ++row)
-        wrong += row != 1 && !SameFile(std::string(INSTALL_TO) + PayloadManifest.destination[row],
-                                       payload + PayloadManifest.destination[row]);
+        wrong += row != 1 && !SameFile(Installed(row), payload + PayloadManifest.destination[row]);
     ok(wrong == 0 && RowsAsBefore() == 1 && LeftOver() == 0,
        "complete: %d files differ from the build, the user's settings kept (%d), %d left",
        wrong, RowsAsBefore(), LeftOver());
+}
+
+// Putting an installation folder right, as the next run finds what one that ended
+// half-way left.
+#define STATE_ROW 7 // \qmguide.hlp
+#define USERS_FILE INSTALL_TO "\\my notes.txt"
+
+static std::string g_refusedMove; // a destination the system refuses to move to
+static std::string g_notes;
+
+static BOOL WINAPI AnswerMoveFileA(LPCSTR from, LPCSTR to)
+{
+    if (g_refusedMove == to) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return FALSE;
+    }
+    return g_realMoveFileA(from, to);
+}
+
+static void Note(const char *done, const char *path, DWORD error)
+{
+    g_notes += std::string(error ? "failed " : done) + path + "\n";
+}
+
+struct RecoveryCase {
+    const char *state;
+    const char *installed; // what the row's name holds when the run ended; NULL: nothing
+    const char *saved;     // what the undo folder keeps of it
+    bool absent;           // the mark that the name held nothing before
+    bool complete;         // the mark that the copy was complete
+    const char *expected;  // what the name holds once put right, "-" for nothing
+};
+
+// Each state once, put right twice; a partly expanded file, in the installation folder and
+// in its sub-folder, always goes; the user's own file always stays.
+static void TestRecovery()
+{
+    static const RecoveryCase cases[] = {
+        {"replaced", "new", "old", false, false, "old"},
+        {"set aside, the new file not yet in its place", NULL, "old", false, false, "old"},
+        {"not yet set aside", "old", NULL, false, false, "old"},
+        {"added", "new", NULL, true, false, "-"},
+        {"to be added", NULL, NULL, true, false, "-"},
+        {"complete", "new", "old", false, true, "new"},
+        {"complete, added", "new", NULL, true, true, "new"},
+    };
+    Put(USERS_FILE, "mine");
+    for (const RecoveryCase &c : cases) {
+        CreateDirectoryA(UNDO, NULL);
+        Put(Installed(STATE_ROW), c.installed);
+        Put(Saved(STATE_ROW), c.saved);
+        Put(Saved(STATE_ROW, ABSENT_SUFFIX), c.absent ? "" : NULL);
+        Put(UNDO "\\" UNDO_COMPLETE, c.complete ? "" : NULL);
+        Put(Installed(STATE_ROW, FRESH_PREFIX), "part");
+        Put(Installed(MANIFEST_ROWS - 1, FRESH_PREFIX), "part");
+        g_notes.clear();
+        int left = RecoverInstallation(INSTALL_TO, Note);
+        std::string first = Holds(Installed(STATE_ROW));
+        int leftOver = LeftOver();
+        int again = RecoverInstallation(INSTALL_TO, Note);
+        ok(left == 0 && again == 0 && first == c.expected &&
+               Holds(Installed(STATE_ROW)) == c.expected && leftOver == 0 &&
+               Holds(USERS_FILE) == "mine",
+           "%s: expected \"%s\", got \"%s\" then \"%s\", %d and %d failed, %d left; notes:\n%s",
+           c.state, c.expected, first.c_str(), Holds(Installed(STATE_ROW)).c_str(), left, again,
+           leftOver, g_notes.c_str());
+    }
+}
+
+// A file that cannot be put back is named and stays set aside, with its folder; the
+// others are put back, and a later run puts back the last one.
+static void TestRefusedRename()
+{
+    CreateDirectoryA(UNDO, NULL);
+    Put(UNDO "\\other.txt", "someone else's");
+    for (int row = 2; row <= 4; ++row) {
+        Put(Installed(row), "new");
+        Put(Saved(row), "old");
+    }
+    g_refusedMove = Installed(3);
+    g_notes.clear();
+    int left = PutBack(INSTALL_TO, UNDO, FALSE, Note);
+    ok(left == 1 && Holds(Installed(2)) == "old" && Holds(Installed(4)) == "old" &&
+           Holds(Saved(3)) == "old" && g_notes.find("failed " + Installed(3)) != std::string::npos &&
+           g_notes.find("Left " UNDO) != std::string::npos,
+       "one file refused: 1 left (got %d), the others put back, it named; notes:\n%s", left,
+       g_notes.c_str());
+    g_refusedMove.clear();
+    left = RecoverInstallation(INSTALL_TO, Note);
+    ok(left == 0 && Holds(Installed(3)) == "old" && Holds(UNDO "\\other.txt") == "someone else's",
+       "a later run puts it back (%d left) and leaves what is not its own", left);
 }
 
 int main(int argc, char **argv)
@@ -331,5 +431,7 @@ int main(int argc, char **argv)
         g_self = self;
     TestRowsHoldTheirFiles(argc > 1 ? argv[1] : ".");
     TestReinstallation(argc > 1 ? argv[1] : ".");
+    TestRecovery();
+    TestRefusedRename();
     return check_summary();
 }
