@@ -1,20 +1,29 @@
 #include "sharing.h"
 #include "manifest.h"
 
-// Held until the process ends.
+static HANDLE g_turn; // held until StopRunningAlone, or until the process ends
+
 BOOL RunAlone(BOOL show)
 {
     DWORD version = GetVersion();
     BOOL sessions = !(version & 0x80000000) && LOBYTE(version) >= 5; // Windows 2000 on
-    CreateMutexA(NULL, FALSE, sessions ? "Local\\" ONE_AT_A_TIME : ONE_AT_A_TIME);
+    g_turn = CreateMutexA(NULL, FALSE, sessions ? "Local\\" ONE_AT_A_TIME : ONE_AT_A_TIME);
     if (GetLastError() != ERROR_ALREADY_EXISTS)
         return TRUE;
+    StopRunningAlone(); // the other run's mark is not this one's to keep
     HWND running = FindWindowA("SETUP", NULL);
     if (!running)
         running = FindWindowA(NULL, "Remove Quillmere");
     if (running && show)
         SetForegroundWindow(GetLastActivePopup(running));
     return FALSE;
+}
+
+void StopRunningAlone()
+{
+    if (g_turn)
+        CloseHandle(g_turn);
+    g_turn = NULL;
 }
 
 BOOL FileInUse(const char *path)

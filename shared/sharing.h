@@ -9,6 +9,8 @@
 // session where the system has sessions; FALSE when another run holds it, whose window
 // is then brought to the front if show.
 BOOL RunAlone(BOOL show);
+// Lets go of that mark before the process ends, so that the next run may begin.
+void StopRunningAlone();
 
 // Whether a running program holds the file: Windows refuses to open it for writing without
 // sharing, and will neither replace nor remove it.

@@ -1,5 +1,6 @@
 #include "internal.h"
 #include "../pages/pages.h"
+#include "../shared/program_name.h"
 
 // A switch begins with / or -; its name is compared without regard to case. /D= takes the
 // rest of the line, so that a folder with blanks needs no quotes. Quotes are dropped
@@ -45,7 +46,7 @@ int ParseCommandLine(const char *line, Switches *switches)
 {
     ZeroMemory(switches, sizeof *switches);
     char argument[PATH_CHARS];
-    BOOL program = TRUE; // the line starts with the program's own name
+    line = AfterProgramName(line);
     for (;;) {
         while (*line == ' ' || *line == '\t')
             ++line;
@@ -54,7 +55,7 @@ int ParseCommandLine(const char *line, Switches *switches)
         const char *start = line;
         while (*start == '"')
             ++start;
-        BOOL rest = !program && AfterName(start + 1, "d=");
+        BOOL rest = *start && AfterName(start + 1, "d=");
         int length = 0;
         for (BOOL quoted = FALSE; *line && (quoted || rest || (*line != ' ' && *line != '\t'));
              ++line) {
@@ -68,10 +69,6 @@ int ParseCommandLine(const char *line, Switches *switches)
         while (length > 0 && argument[length - 1] == ' ')
             --length;
         argument[length] = '\0';
-        if (program) {
-            program = FALSE;
-            continue;
-        }
         const SwitchName *found = NULL;
         const char *value = NULL;
         for (const SwitchName &row : g_switchNames) {

@@ -12,8 +12,6 @@
 #define IN_USE "in use; it goes when Windows restarts"
 #define WHY_CHARS 400
 #define ITEM_CHARS (PATH_CHARS + MANIFEST_FIELD)
-#define HELPER_PREFIX "rmq"
-#define HELPER_ATTEMPTS 64
 
 static const char *const ENTRY_KEYS[] = {
     WINDOWS_NT_KEY UNINSTALL_KEY,
@@ -125,15 +123,19 @@ static void RemoveItem(const char *path, int *removed, Removal *removal)
     } else if (DeleteFileA(path)) {
         ++*removed;
     } else {
-        // A program or library that runs, or a file held open, can go at the next restart.
+        // A program or library that runs, or a file held open, can go at the next restart,
+        // set aside first where the system can, so that nothing of this removal ever
+        // takes away a file that a new installation writes under that name.
         DWORD error = GetLastError();
-        if ((error == ERROR_SHARING_VIOLATION || error == ERROR_ACCESS_DENIED) &&
-            !(attributes & FILE_ATTRIBUTE_READONLY) &&
-            MoveFileExA(path, NULL, MOVEFILE_DELAY_UNTIL_REBOOT)) {
+        BOOL inUse = (error == ERROR_SHARING_VIOLATION || error == ERROR_ACCESS_DENIED) &&
+                     !(attributes & FILE_ATTRIBUTE_READONLY);
+        char aside[MAX_PATH];
+        const char *name = inUse && SetAside(path, removal->asideFolder, aside) ? aside : path;
+        if (inUse && RemoveAtRestart(name)) {
             ++removal->atRestart;
             NoteLeft(removal, path, IN_USE);
         } else {
-            NoteError(removal, path, error);
+            NoteError(removal, name, error);
         }
     }
 }
@@ -221,6 +223,12 @@ void RemoveInstallation(const Installation *installation, Removal *removal)
     ZeroMemory(removal, sizeof *removal);
     char path[ITEM_CHARS];
     const char *folder = installation->programDir;
+    // Files are set aside in the folder that holds the installation folder: on its
+    // volume, and outside it.
+    int cut = 0;
+    for (int i = 0; folder[i] && folder[i + 1]; ++i)
+        cut = folder[i] == '\\' ? i + 1 : cut;
+    lstrcpynA(removal->asideFolder, folder, cut + 1);
     for (int row = 0; row < MANIFEST_ROWS; ++row) {
         if (lstrcmpiA(PayloadManifest.destination[row], UNINSTALLER_FILE) != 0)
             RemoveItem(Join(path, folder, PayloadManifest.destination[row]),
@@ -233,14 +241,34 @@ void RemoveInstallation(const Installation *installation, Removal *removal)
         RemoveFolder(Join(path, folder, PayloadSubdirs[i]), removal);
     RemoveFolder(installation->groupDir, removal);
     RemoveKeys(folder, removal);
+    // The uninstaller's own file cannot go while it runs; set aside, it leaves its name
+    // and its folder free at once.
+    if (SetAside(Join(path, folder, UNINSTALLER_FILE), removal->asideFolder,
+                 removal->uninstallerAside)) {
+        ++removal->removedFiles;
+        RemoveFolder(folder, removal);
+    } else {
+        removal->uninstallerAside[0] = '\0';
+    }
 }
 
 void FinishRemoval(const Installation *installation, Removal *removal)
 {
     char path[ITEM_CHARS];
-    RemoveItem(Join(path, installation->programDir, UNINSTALLER_FILE), &removal->removedFiles,
-               removal);
-    RemoveFolder(installation->programDir, removal);
+    const char *aside = removal->uninstallerAside;
+    Join(path, installation->programDir, UNINSTALLER_FILE);
+    if (*aside) {
+        if (!DeleteFileA(aside) && !RemoveAtRestart(aside))
+            NoteError(removal, aside, GetLastError());
+    } else if (RunAlone(FALSE)) {
+        // Not set aside (Windows 9x cannot rename a running program's file), it goes now,
+        // while no new setup can begin.
+        RemoveItem(path, &removal->removedFiles, removal);
+        RemoveFolder(installation->programDir, removal);
+        StopRunningAlone();
+    } else {
+        NoteLeft(removal, path, "a new setup or removal of Quillmere has begun");
+    }
 }
 
 int RemovalExitCode(const Removal *removal)
@@ -286,10 +314,8 @@ void ComposeReport(const Removal *removal, char *text, int size)
 // name; open for writing, with no write or delete sharing.
 static HANDLE CreateHelperFile(const char *folder, char *helper)
 {
-    UINT unique = GetTickCount();
-    for (int attempt = 0; attempt < HELPER_ATTEMPTS; ++attempt) {
-        // A number that is not 0 only names the file.
-        if (!GetTempFileNameA(folder, HELPER_PREFIX, (unique + attempt) % 0xFFFF + 1, helper))
+    for (int attempt = 0; attempt < NEW_NAME_ATTEMPTS; ++attempt) {
+        if (!NewName(folder, attempt, helper))
             break;
         HANDLE file = CreateFileA(helper, GENERIC_WRITE, FILE_SHARE_READ, NULL, CREATE_NEW,
                                   FILE_ATTRIBUTE_NORMAL, NULL);

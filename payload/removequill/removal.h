@@ -34,16 +34,21 @@ struct Removal {
     int atRestart;        // of those, files in use that go at the next restart
     int leftShown;        // of those, the ones that fit in left
     char left[LEFT_CHARS]; // "item: why" lines
+    char asideFolder[PATH_CHARS];    // where files in use are set aside
+    char uninstallerAside[MAX_PATH]; // the uninstaller's own file there, "" when not set aside
 };
 
 // Whether a running program (Quillmere) holds an installed file, which then cannot go.
 BOOL InstalledFileInUse(const Installation *installation);
 // Removes the installation's files, shortcuts, empty folders, its uninstall entries and
-// its application path, under WOW64 in both registry views; all but the uninstaller's own
-// file and the installation folder, which cannot go while the uninstaller started from
-// there runs. Starts from an empty record.
+// its application path, under WOW64 in both registry views. Files in use, the running
+// uninstaller's own file among them, are set aside beside the installation folder where
+// the system can, and the folder goes when it is empty; where not, the uninstaller's file
+// and the folder stay for FinishRemoval. Starts from an empty record.
 void RemoveInstallation(const Installation *installation, Removal *removal);
-// The uninstaller's own file, and the installation folder when it is empty.
+// Once the uninstaller started from the installation has ended: its file set aside, or
+// else its file and the installation folder when it is empty, as long as no new setup or
+// removal has begun.
 void FinishRemoval(const Installation *installation, Removal *removal);
 // ERROR_SUCCESS when everything went or only the user's own items stay;
 // ERROR_SUCCESS_REBOOT_REQUIRED when files in use go at the next restart;
@@ -60,5 +65,20 @@ void ComposeReport(const Removal *removal, char *text, int size);
 // INVALID_HANDLE_VALUE when it cannot be made, with nothing left behind and the reason
 // left for GetLastError.
 HANDLE MakeHelperFile(const char *folder, const FileBytes *own, char *helper);
+
+// restart.cpp: what cannot go at once
+#define NEW_NAME_ATTEMPTS 64
+// The attempt'th name ("rmqXXXX.tmp") of a new file of the uninstaller's own in folder,
+// into name (MAX_PATH characters); FALSE when the folder's path is too long for one.
+BOOL NewName(const char *folder, int attempt, char *name);
+// Renames the file at path, which cannot go yet (a running program's, a library in use),
+// to a new name in folder on its volume, left in aside (MAX_PATH characters), so that its
+// own name is free at once. FALSE where the system cannot: Windows 9x, a file held open
+// without delete sharing.
+BOOL SetAside(const char *path, const char *folder, char *aside);
+// Marks the file for removal at the next restart: through MoveFileExA on the NT family,
+// through the [rename] section of WININIT.INI where that call is missing (Windows 9x).
+// FALSE with the reason left for GetLastError.
+BOOL RemoveAtRestart(const char *path);
 
 #endif

@@ -1,8 +1,11 @@
 // Remove Quillmere. Started without arguments it finds the installation, asks, and hands
 // the work to a copy of itself in the temporary folder, so that this program's own file
-// can go too. The copy removes everything but that file and its folder and reports its
-// exit code; this process ends with it, the copy removes the rest, marks itself for
-// removal at the next restart and reports. With /S nothing is asked or reported.
+// can go too. The copy removes everything, this program's running file set aside beside
+// the installation folder, and reports its exit code; this process ends with it, letting
+// go of its turn, so that a setup started next finds nothing of the removal in its way.
+// The copy then removes the set-aside file (where Windows cannot set it aside, the
+// uninstaller's file and folder), marks itself for removal at the next restart and
+// reports. With /S nothing is asked or reported.
 #include <windows.h>
 #include "api.h"
 #include "dll_search.h"
@@ -225,7 +228,7 @@ static void ScheduleOwnRemoval()
     if (length == 0 || length >= sizeof self)
         NoteLeft(&g_removal, "the helper copy of Remove Quillmere",
                  "its file name is too long to mark it for removal");
-    else if (!MoveFileExA(self, NULL, MOVEFILE_DELAY_UNTIL_REBOOT)) {
+    else if (!RemoveAtRestart(self)) {
         char why[400];
         DescribeError(GetLastError(), why, sizeof why);
         CopyText(g_text, sizeof g_text, "cannot be marked for removal at the next restart (");
@@ -246,8 +249,8 @@ static void SendReport(HANDLE done, HANDLE pipe, int exitCode)
     CloseHandle(done);
 }
 
-// The copy's part: remove all but the first process's file and folder, report, wait for
-// the first process to end, remove the rest.
+// The copy's part: remove everything, report, wait for the first process to end, remove
+// the first process's file.
 static int Continue(const Command *command)
 {
     HANDLE parent = command->handles[0], done = command->handles[1],
@@ -338,12 +341,13 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int)
     RestrictDllSearch(); // the helper runs from the temporary folder
     Command command;
     ReadCommand(commandLine, &command);
-    // The helper takes over its first process's turn.
-    BOOL alone = RunAlone(!command.quiet) || command.helper;
+    // The helper works in its first process's turn, which ends with that process.
+    BOOL alone = command.helper || RunAlone(!command.quiet);
     int exitCode = command.bad ? Tell(USAGE_TEXT, MB_ICONERROR, ERROR_INVALID_PARAMETER)
                    : !alone    ? ERROR_INSTALL_ALREADY_RUNNING
                    : command.helper ? Continue(&command)
                                     : Start(command.quiet);
+    StopRunningAlone(); // the removal is done: the next setup may begin
     if (!command.quiet && g_text[0] != '\0')
         MessageBoxA(NULL, g_text, CAPTION, MB_OK | g_icon);
     return exitCode;

@@ -35,6 +35,10 @@ EXPORTS = {
     "oldarc.dll": ["OldArcExpand", "OldArcInfo", "OldArcIsSzdd"],
 }
 PROGRAMS = ["quillmere.exe", "removequill.exe"]
+# Calls that Windows 98 lacks, which the programs look up when they run: importing one,
+# a program would not even load there.
+NOT_ON_WINDOWS_98 = {"MoveFileExA", "IsWow64Process", "RegDeleteKeyExA",
+                     "SetDefaultDllDirectories"}
 
 # name: (generator, source relative to payload/ or None)
 GENERATED = {
@@ -73,6 +77,9 @@ def check_pe(path, name):
     imports = {m.lower() for m in re.findall(r"DLL Name: (\S+)", dump)}
     expect(imports, "imports no DLL at all")
     expect(imports <= SYSTEM_DLLS, f"imports non-system DLLs: {sorted(imports - SYSTEM_DLLS)}")
+    calls = set(re.findall(r"^\s+[0-9a-f]+\s+\d+\s+(\w+)$", dump, re.M))
+    expect(not calls & NOT_ON_WINDOWS_98,
+           f"imports what Windows 98 lacks: {sorted(calls & NOT_ON_WINDOWS_98)}")
     expect(os.path.getsize(path) <= MAX_BINARY, f"larger than {MAX_BINARY} bytes")
     if name in PROGRAMS:
         expect("(GUI)" in kind and "(DLL)" not in kind, f"not a GUI program: {kind}")

@@ -36,13 +36,15 @@ static void ForgetProgram()
     ZeroMemory(&g_setup, sizeof g_setup);
 }
 
-bool StartProgram(const std::string &path, const std::string &arguments, const char *currentDir)
+bool StartProgram(const std::string &path, const std::string &arguments, const char *currentDir,
+                  bool unquoted)
 {
     ForgetProgram();
     STARTUPINFOA startup;
     ZeroMemory(&startup, sizeof startup);
     startup.cb = sizeof startup;
-    std::string command = "\"" + path + "\"" + (arguments.empty() ? "" : " " + arguments);
+    std::string quote = unquoted ? "" : "\"";
+    std::string command = quote + path + quote + (arguments.empty() ? "" : " " + arguments);
     if (!CreateProcessA(path.c_str(), &command[0], NULL, NULL, FALSE, 0, NULL, currentDir,
                         &startup, &g_setup)) {
         ok(false, "could not start %s in %s (error %lu)", path.c_str(), currentDir,
@@ -52,10 +54,10 @@ bool StartProgram(const std::string &path, const std::string &arguments, const c
     return true;
 }
 
-bool StartSetup(const char *currentDir, const std::string &arguments)
+bool StartSetup(const char *currentDir, const std::string &arguments, bool unquoted)
 {
     g_temporaryEntriesAtStart = TemporaryFolderEntries();
-    return StartProgram(g_setupPath, arguments, currentDir);
+    return StartProgram(g_setupPath, arguments, currentDir, unquoted);
 }
 
 std::string ProgramOutput(const std::string &path, const std::string &arguments)
@@ -139,15 +141,19 @@ bool FollowChildProcess(const char *fileName, DWORD ms)
         if (!child)
             Sleep(100);
     }
-    HANDLE process = child ? OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE |
-                                             PROCESS_QUERY_LIMITED_INFORMATION,
-                                         FALSE, child)
-                           : NULL;
+    return child && FollowProcess(child);
+}
+
+bool FollowProcess(DWORD id)
+{
+    HANDLE process = OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE |
+                                     PROCESS_QUERY_LIMITED_INFORMATION,
+                                 FALSE, id);
     if (!process)
         return false;
     ForgetProgram();
     g_setup.hProcess = process;
-    g_setup.dwProcessId = child;
+    g_setup.dwProcessId = id;
     return true;
 }
 
@@ -836,11 +842,14 @@ Screenshot StretchedPicture(const Screenshot *picture, int width, int height, in
 
 void ReportWindowsVersion(const char *version)
 {
-    HKEY key;
-    RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Wine\\AppDefaults\\setup.exe", 0, NULL, 0,
-                    KEY_ALL_ACCESS, NULL, &key, NULL);
-    RegSetValueExA(key, "Version", 0, REG_SZ, (const BYTE *)version, lstrlenA(version) + 1);
-    RegCloseKey(key);
+    for (const char *program : {"setup.exe", "removequill.exe"}) {
+        HKEY key;
+        RegCreateKeyExA(HKEY_CURRENT_USER,
+                        (std::string("Software\\Wine\\AppDefaults\\") + program).c_str(), 0, NULL,
+                        0, KEY_ALL_ACCESS, NULL, &key, NULL);
+        RegSetValueExA(key, "Version", 0, REG_SZ, (const BYTE *)version, lstrlenA(version) + 1);
+        RegCloseKey(key);
+    }
 }
 
 void SetDisplayDpi(DWORD dpi)

@@ -29,9 +29,13 @@ extern std::string g_setupPath;
 extern std::string g_extraArgument;
 
 // Process: the program under test is setup.exe, or any program started or followed since.
-bool StartSetup(const char *currentDir = "C:\\", const std::string &arguments = "");
+// Unquoted, its path begins its command line as written, blanks and all, as a launcher
+// that names only the program writes it.
+bool StartSetup(const char *currentDir = "C:\\", const std::string &arguments = "",
+                bool unquoted = false);
 // Any program.
-bool StartProgram(const std::string &path, const std::string &arguments, const char *currentDir);
+bool StartProgram(const std::string &path, const std::string &arguments, const char *currentDir,
+                  bool unquoted = false);
 // Runs a program with its standard output and error in a file and waits for its end; what
 // it wrote. The program under test stays as it was.
 std::string ProgramOutput(const std::string &path, const std::string &arguments);
@@ -40,6 +44,8 @@ std::string SystemProgram(const char *name);
 // A process the program under test started, itself or through the programs it started,
 // becomes the program under test: the first found, or the first whose file is fileName.
 bool FollowChildProcess(const char *fileName = NULL, DWORD ms = WAIT_MS);
+// The process with this id, running, becomes the program under test.
+bool FollowProcess(DWORD id);
 std::string ProgramImagePath();
 // Whether the program under test and every process it started have ended.
 bool ProgramTreeEnded();
@@ -170,8 +176,9 @@ bool LoadBitmapFile(const char *path, Screenshot *picture);
 Screenshot StretchedPicture(const Screenshot *picture, int width, int height, int mode);
 
 // The system as the programs started from now on see it: the Windows version setup.exe
-// alone reports ("win98", "winxp"...), and the display's dots per inch, which Wine reads
-// when a program starts (the driver keeps its own).
+// and removequill.exe alone report ("win98", "winxp"...; not the uninstaller's helper copy),
+// and the display's dots per inch, which Wine reads when a program starts (the driver keeps
+// its own).
 void ReportWindowsVersion(const char *version);
 void SetDisplayDpi(DWORD dpi);
 
@@ -246,5 +253,22 @@ bool MachineKeyExists(const char *key);
 bool MachineKeyInEitherView(const char *key);
 // Reads a shortcut file back through the shell link object.
 bool ReadShortcut(const char *linkFile, std::string *target, std::string *description);
+
+// The removal as a person makes it with Remove Quillmere (removal.cpp)
+#define UNINSTALLER INSTALL_DIR "\\removequill.exe"
+#define REMOVE_CAPTION "Remove Quillmere"
+#define CONFIRM_TEXT(group)                                                                 \
+    "Remove Quillmere from\n" INSTALL_DIR "\nand its shortcuts from\n" group                \
+    "?\n\nFiles that Quillmere did not install are kept."
+// The installed files and the shortcuts in group that are still there.
+int InstalledItemsLeft(const char *group);
+// The uninstall entries and the application path still there, in either registry view.
+int ProductKeysLeft();
+// Yes to Remove Quillmere's question: its first process ends once everything of the
+// installation is gone, and the copy of it in the temporary folder that it started
+// becomes the program under test.
+bool ConfirmRemoval(const char *question, const char *group);
+// The helper's report, answered, and its exit code.
+void ExpectReport(const char *report, DWORD expected);
 
 #endif

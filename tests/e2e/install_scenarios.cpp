@@ -6,6 +6,7 @@
 
 #define PLANTED_FOLDER "C:\\planted" // the links tests/plant-temp-links.sh leaves point here
 #define DOWNLOADS "C:\\Downloads"
+#define NEW_FOLDER "C:\\New folder" // a blank in setup.exe's path
 
 static void NoteStatus(HWND status, std::vector<std::string> *seen)
 {
@@ -142,9 +143,9 @@ static void SetMachineString(const char *key, const char *name, const char *valu
 }
 
 // Starts the installer into a directory that exists already and goes on when asked.
-static bool StartIntoExistingDirectory()
+static bool StartIntoExistingDirectory(bool unquoted = false)
 {
-    if (!StartSetup())
+    if (!StartSetup("C:\\", "", unquoted))
         return false;
     AcceptLicence();
     HWND dirPage = NextOnDirPage();
@@ -236,9 +237,15 @@ static bool InstallAs(const char *version, bool windowsNT)
     return true;
 }
 
+static DWORD SetupUnseen(const char *arguments);
+
 // Windows 98 keeps its uninstall list below the "Windows" key, the only entry there; a
-// second installation over the first rewrites every value and shortcut and replaces every
-// file.
+// second installation over the first, started as a launcher that names only the program
+// starts it from a folder with a blank, rewrites every value and shortcut and replaces
+// every file. Windows 98's list of installed programs runs the entry's command as it
+// stands, and removes it; a silent setup.exe started the moment the removal's process
+// has ended, while its helper still shows its report, installs everything again, and
+// keeps it after the helper has ended.
 SCENARIO(install_twice_win98)
 {
     if (!InstallAs("win98", false))
@@ -256,12 +263,31 @@ SCENARIO(install_twice_win98)
     CloseHandle(CreateFileA(PROGRAM_GROUP "\\Readme.lnk", GENERIC_WRITE, 0, NULL, CREATE_ALWAYS,
                             0, NULL));
     CloseHandle(CreateFileA(Installed(0).c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL));
-    if (!StartIntoExistingDirectory())
+    CreateDirectoryA(NEW_FOLDER, NULL);
+    ok(CopyFileA(g_setupPath.c_str(), NEW_FOLDER "\\setup.exe", FALSE), "setup.exe in %s",
+       NEW_FOLDER);
+    g_setupPath = NEW_FOLDER "\\setup.exe";
+    if (!StartIntoExistingDirectory(true))
         return;
     FinishAndExpectSuccess();
     CheckRegistry(false);
     CheckShortcuts(PROGRAM_GROUP);
     CheckInstalledFiles();
+
+    std::string command = MachineString(WIN_UNINSTALL, "UninstallString");
+    if (!StartProgram(command, "", "C:\\", true) ||
+        !ConfirmRemoval(CONFIRM_TEXT(PROGRAM_GROUP), PROGRAM_GROUP))
+        return;
+    DWORD helper = SetupProcessId();
+    DWORD code = SetupUnseen("/S");
+    ok(code == 0, "setup.exe /S started at once ends with 0, got %lu", code);
+    if (FollowProcess(helper))
+        ExpectReport("Quillmere has been removed.\n\n"
+                     "Removed 14 files, 3 shortcuts, 3 folders and 2 registry keys.",
+                     0);
+    CheckInstalledFiles();
+    CheckShortcuts(PROGRAM_GROUP);
+    CheckRegistry(false);
 }
 
 #define DEPLOY_DIR "C:\\Deploy to\\Quill mere"
@@ -334,8 +360,8 @@ SCENARIO(install_silently)
     CloseHandle(CreateFileA(own.c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL));
     code = RunCommand(MachineString(WIN_UNINSTALL, "QuietUninstallString"));
     int left = 0;
-    for (int row = 0; row < PAYLOAD_ROWS; ++row) // the remover's own file may go a moment later
-        left += FileExists(Installed(row, DEPLOY_DIR).c_str()) && row != REMOVER_ROW;
+    for (int row = 0; row < PAYLOAD_ROWS; ++row)
+        left += FileExists(Installed(row, DEPLOY_DIR).c_str());
     ok(code == 0 && left == 0 && FileExists(own.c_str()) && !MachineKeyExists(WIN_UNINSTALL) &&
            !FolderExists(SYSTEM_GROUP),
        "the quiet removal ends with 0 (got %lu), %d files left, the user's file stays", code,

@@ -8,12 +8,7 @@
 // The product's programs, started through the shell, get longer than the installer's
 // pages to show themselves.
 #define PRODUCT_WAIT_MS (4 * WAIT_MS)
-#define UNINSTALLER INSTALL_DIR "\\removequill.exe"
 #define USER_FILE INSTALL_DIR "\\my notes.txt"
-#define REMOVE_CAPTION "Remove Quillmere"
-#define CONFIRM_TEXT(group)                                                                 \
-    "Remove Quillmere from\n" INSTALL_DIR "\nand its shortcuts from\n" group                \
-    "?\n\nFiles that Quillmere did not install are kept."
 #define LISTED "Quillmere|||Quillmere\r\n" // in Wine's list: key, then the name shown
 #define SESSION_MANAGER "SYSTEM\\CurrentControlSet\\Control\\Session Manager"
 
@@ -157,27 +152,6 @@ SCENARIO(product_selftest)
     CheckWindow();
 }
 
-// The uninstaller's own file may go a moment after the process started from it ends.
-static int InstalledItemsLeft(const char *group, bool uninstallerToo = true)
-{
-    static const char *const shortcuts[] = {"\\Quillmere.lnk", "\\Uninstall.lnk",
-                                            "\\Readme.lnk"};
-    int left = 0;
-    for (int row = 0; row < PAYLOAD_ROWS; ++row) {
-        if (uninstallerToo || lstrcmpiA(Installed(row).c_str(), UNINSTALLER) != 0)
-            left += FileExists(Installed(row).c_str());
-    }
-    for (const char *shortcut : shortcuts)
-        left += FileExists((std::string(group) + shortcut).c_str());
-    return left;
-}
-
-static int ProductKeysLeft()
-{
-    return MachineKeyInEitherView(NT_UNINSTALL) + MachineKeyInEitherView(WIN_UNINSTALL) +
-           MachineKeyInEitherView(APP_PATH);
-}
-
 static std::string Lower(std::string text)
 {
     std::transform(text.begin(), text.end(), text.begin(), ::tolower);
@@ -202,40 +176,9 @@ static std::string PendingRemovals()
     return text;
 }
 
-// Yes to Remove Quillmere's question: its first process ends once everything but its own
-// file is gone, and the copy of it in the temporary folder that it started becomes the
-// program under test.
-static bool ConfirmRemoval(const char *question, const char *group)
-{
-    ANSWER(NULL, question, REMOVE_CAPTION, IDYES);
-    DWORD code = WaitSetupExit();
-    int left = InstalledItemsLeft(group, false);
-    ok(code == 0 && left == 0 && ProductKeysLeft() == 0,
-       "the first process ends with 0 once the removal is done: exit code %lu, %d installed "
-       "items and %d keys left",
-       code, left, ProductKeysLeft());
-    bool followed = FollowChildProcess();
-    ok(followed, "a helper process was started");
-    return followed;
-}
-
-// The helper's report, answered, and its exit code.
-static void ExpectReport(const char *report, DWORD expected)
-{
-    ANSWER(NULL, report, REMOVE_CAPTION, IDOK);
-    DWORD code = WaitSetupExit();
-    ok(code == expected, "the helper ends with %lu, got %lu", expected, code);
-    KillSetup();
-}
-
 static bool Ended()
 {
     return WaitSetupExit(0) != STILL_ACTIVE;
-}
-
-static bool UninstallerGone()
-{
-    return !FileExists(UNINSTALLER);
 }
 
 // Starts Remove Quillmere with /S and waits for its end, watching that neither it nor
@@ -251,23 +194,21 @@ static DWORD RemoveSilently(const std::string &uninstaller, const char *argument
 }
 
 // The silent removal: the process started ends with 0 once everything of the product is
-// gone, its own file a moment later; the user's file stays. Its copy in the temporary
-// folder did the work, loaded no library planted beside it there, and waits for the next
-// restart to be removed.
+// gone, its own file too; the user's file stays. Its copy in the temporary folder did the
+// work, loaded no library planted beside it there, and waits for the next restart to be
+// removed.
 static void RemoveQuietly()
 {
     if (!PlantLibraries(TemporaryFolder(), "uxtheme"))
         return;
     DWORD code = RemoveSilently(UNINSTALLER);
-    int left = InstalledItemsLeft(PROGRAM_GROUP, false);
+    int left = InstalledItemsLeft(PROGRAM_GROUP);
     ok(code == 0 && left == 0 && ProductKeysLeft() == 0,
        "ended with 0 once the removal was done: exit code %lu, %d installed items and %d "
        "keys left",
        code, left, ProductKeysLeft());
     std::string shown;
-    bool unseen = WatchUnseen(UninstallerGone, &shown);
-    ok(unseen, "removequill.exe goes a moment later, unseen (saw %s)", shown.c_str());
-    unseen = WatchUnseen(ProgramTreeEnded, &shown);
+    bool unseen = WatchUnseen(ProgramTreeEnded, &shown);
     ok(unseen, "the helper ends, unseen (saw %s)", shown.c_str());
     KillSetup();
     ok(!FolderExists(PROGRAM_GROUP) && !FolderExists(INSTALL_DIR "\\lists"),

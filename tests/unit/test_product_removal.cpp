@@ -2,8 +2,9 @@
 // either list and either registry view, removing exactly what the installer made, and
 // the exit code that says how it went. GetVersion, GetFileInformationByHandle,
 // RegOpenKeyExA and GetProcAddress are wrapped at link time to answer as Windows 9x and
-// Windows 2000 do; MoveFileExA, so that files in use are marked for the next restart
-// there, or refused.
+// Windows 2000 do; GetProcAddress also gives a MoveFileExA that notes what is marked for
+// the next restart, or refuses it, and DeleteFileA refuses a library as Windows refuses a
+// library in use.
 #include "../check.h"
 #include "../../shared/manifest.h"
 #include "../../payload/removequill/removal.h"
@@ -14,6 +15,7 @@ ANSWER_IMPORT(GetVersion, 0)
 ANSWER_IMPORT(GetFileInformationByHandle, 8)
 ANSWER_IMPORT(RegOpenKeyExA, 20)
 ANSWER_IMPORT(GetProcAddress, 8)
+ANSWER_IMPORT(DeleteFileA, 4)
 static bool g_windows9x, g_indexChanges, g_windows2000;
 
 static DWORD WINAPI AnswerGetVersion() { return g_windows9x ? 0xC0000A04 : g_realGetVersion(); }
@@ -37,10 +39,16 @@ static LONG WINAPI AnswerRegOpenKeyExA(HKEY root, LPCSTR path, DWORD options, RE
                                  : g_realRegOpenKeyExA(root, path, options, access, key);
 }
 
+static BOOL WINAPI MarkForRestart(LPCSTR path, LPCSTR newPath, DWORD flags);
+
+// Windows 9x has no MoveFileExA; Windows 2000 no WOW64.
 static FARPROC WINAPI AnswerGetProcAddress(HMODULE module, LPCSTR name)
 {
     bool wow64 = HIWORD(name) && lstrcmpA(name, "IsWow64Process") == 0;
-    return g_windows2000 && wow64 ? NULL : g_realGetProcAddress(module, name);
+    bool move = HIWORD(name) && lstrcmpA(name, "MoveFileExA") == 0;
+    if ((g_windows2000 && wow64) || (g_windows9x && move))
+        return NULL;
+    return move ? (FARPROC)(void (*)())MarkForRestart : g_realGetProcAddress(module, name);
 }
 
 #define ROOT "C:\\qmtest"
@@ -51,12 +59,16 @@ static FARPROC WINAPI AnswerGetProcAddress(HMODULE module, LPCSTR name)
 #define APP_PATH APP_PATHS_KEY "\\" PRODUCT_FOLDER
 #define NOT_OURS ": the folder holds files that Quillmere did not install\n"
 #define IN_USE_FILE PROGRAM_DIR "\\deflt.dll"
+#define UNINSTALLER PROGRAM_DIR "\\removequill.exe"
 
-// What the removal asked to remove at the next restart; whether the system agrees.
+// What the removal asked to remove at the next restart; whether the system agrees. Other
+// moves are made.
 static std::string g_marked;
 static bool g_markingRefused;
 static BOOL WINAPI MarkForRestart(LPCSTR path, LPCSTR newPath, DWORD flags)
 {
+    if (flags == 0 && newPath)
+        return MoveFileA(path, newPath);
     if (newPath || flags != MOVEFILE_DELAY_UNTIL_REBOOT || g_markingRefused) {
         SetLastError(ERROR_ACCESS_DENIED);
         return FALSE;
@@ -64,8 +76,16 @@ static BOOL WINAPI MarkForRestart(LPCSTR path, LPCSTR newPath, DWORD flags)
     g_marked += std::string(path) + "\n";
     return TRUE;
 }
-extern "C" {
-void *g_wrapMoveFileEx asm("___wrap__imp__MoveFileExA@12") = (void *)MarkForRestart;
+
+// A library a program has loaded can be renamed, not deleted.
+static bool g_libraryLoaded;
+static BOOL WINAPI AnswerDeleteFileA(LPCSTR path)
+{
+    if (g_libraryLoaded && lstrcmpiA(path, IN_USE_FILE) == 0) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return FALSE;
+    }
+    return g_realDeleteFileA(path);
 }
 
 static void MakeFile(const std::string &path)
@@ -209,10 +229,14 @@ static void TestRemoval()
     ok(FindInstallation(&installation, entry, sizeof entry) == INSTALLATION_FOUND, "found");
     static Removal removal;
     RemoveInstallation(&installation, &removal);
-    ok(Exists(PROGRAM_DIR "\\removequill.exe") && removal.removedFiles == MANIFEST_ROWS - 1,
-       "the uninstaller's own file waits for the second step, %d files removed",
-       removal.removedFiles);
+    std::string aside = removal.uninstallerAside;
+    ok(!Exists(UNINSTALLER) && Exists(aside) &&
+           aside.rfind(ROOT "\\rmq", 0) == 0 && removal.removedFiles == MANIFEST_ROWS,
+       "the uninstaller's own file is set aside beside the installation folder, as %s, for "
+       "the second step; %d files removed",
+       aside.c_str(), removal.removedFiles);
     FinishRemoval(&installation, &removal);
+    ok(!Exists(aside), "the second step removes it");
 
     int left = 0;
     for (int row = 0; row < MANIFEST_ROWS; ++row)
@@ -320,32 +344,60 @@ static void HoldLibrary()
     ok(g_held != INVALID_HANDLE_VALUE, "holding %s", IN_USE_FILE);
 }
 
+// The files set aside beside the installation folder, removed.
+static void RemoveSetAside()
+{
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA(ROOT "\\rmq*.tmp", &found);
+    for (BOOL more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileA(search, &found))
+        DeleteFileA((std::string(ROOT "\\") + found.cFileName).c_str());
+    FindClose(search);
+}
+
+static std::string Wininit()
+{
+    char folder[MAX_PATH] = "";
+    GetWindowsDirectoryA(folder, MAX_PATH);
+    return std::string(folder) + "\\WININIT.INI";
+}
+
+static HANDLE g_otherRun;
+#define SET_ASIDE "(set aside)" // marked under a new name beside the installation folder
+#define IN_USE_LINE IN_USE_FILE ": in use; it goes when Windows restarts\n"
+
 struct ExitCase {
     const char *what;
     void (*prepare)();
-    bool refuseMarking;
     int exitCode;
-    const char *left; // the report's line for what stays, "" for none
+    const char *left;   // the report's line for what stays, "" for none
+    const char *marked; // what goes at the next restart through MoveFileExA
 };
 
 // What stays decides the exit code: the user's own files never make it fail; a file in
-// use that goes at the next restart asks for one; anything an error keeps is a failure.
+// use that goes at the next restart asks for one, where the system lacks MoveFileExA too;
+// anything an error keeps is a failure. A file that can be renamed leaves its name free.
 static void TestExitCodes()
 {
     static const ExitCase cases[] = {
-        {"nothing stays", [] {}, false, ERROR_SUCCESS, ""},
+        {"nothing stays", [] {}, ERROR_SUCCESS, "", ""},
         {"the user's file keeps its folder", [] { MakeFile(PROGRAM_DIR "\\my letter.txt"); },
-         false, ERROR_SUCCESS, PROGRAM_DIR NOT_OURS},
-        {"a file in use, marked", HoldLibrary, false, ERROR_SUCCESS_REBOOT_REQUIRED,
-         IN_USE_FILE ": in use; it goes when Windows restarts\n"},
-        {"a file in use that cannot be marked", HoldLibrary, true, ERROR_INSTALL_FAILURE,
-         IN_USE_FILE ": error 32"}, // the sharing violation that kept it
+         ERROR_SUCCESS, PROGRAM_DIR NOT_OURS, ""},
+        {"a file held open, marked", HoldLibrary, ERROR_SUCCESS_REBOOT_REQUIRED, IN_USE_LINE,
+         IN_USE_FILE "\n"},
+        {"a file held open that cannot be marked", [] { HoldLibrary(), g_markingRefused = true; },
+         ERROR_INSTALL_FAILURE, IN_USE_FILE ": error 32", ""}, // the sharing violation
+        {"a library in use", [] { g_libraryLoaded = true; }, ERROR_SUCCESS_REBOOT_REQUIRED,
+         IN_USE_LINE, SET_ASIDE},
+        {"a file held open, as Windows 9x", [] { HoldLibrary(), g_windows9x = true; },
+         ERROR_SUCCESS_REBOOT_REQUIRED, IN_USE_LINE, ""},
+        {"a setup begun before the uninstaller's file could go, as Windows 9x",
+         [] { g_windows9x = true, g_otherRun = CreateMutexA(NULL, FALSE, ONE_AT_A_TIME); },
+         ERROR_SUCCESS, UNINSTALLER ": a new setup or removal of Quillmere has begun\n", ""},
     };
     for (const ExitCase &c : cases) {
         MakeInstalledFiles();
-        c.prepare();
         g_marked.clear();
-        g_markingRefused = c.refuseMarking;
+        c.prepare();
         Installation installation;
         lstrcpyA(installation.programDir, PROGRAM_DIR);
         lstrcpyA(installation.groupDir, GROUP_DIR);
@@ -357,17 +409,77 @@ static void TestExitCodes()
         ok(*c.left ? report.find(c.left) != std::string::npos
                    : report.find("some items are left") == std::string::npos,
            "%s: report:\n%s", c.what, report.c_str());
-        bool marked = g_marked == IN_USE_FILE "\n";
-        ok(marked == (c.exitCode == ERROR_SUCCESS_REBOOT_REQUIRED),
-           "%s: marked for the next restart: %s", c.what, g_marked.c_str());
+        bool marked = strcmp(c.marked, SET_ASIDE) == 0
+                          ? g_marked.rfind(ROOT "\\rmq", 0) == 0 && !Exists(IN_USE_FILE) &&
+                                !Exists(PROGRAM_DIR)
+                          : g_marked == c.marked;
+        ok(marked, "%s: marked for the next restart: \"%s\"", c.what, g_marked.c_str());
         if (g_held != INVALID_HANDLE_VALUE)
             CloseHandle(g_held);
+        if (g_otherRun)
+            CloseHandle(g_otherRun);
         g_held = INVALID_HANDLE_VALUE;
+        g_otherRun = NULL;
+        g_windows9x = g_libraryLoaded = g_markingRefused = false;
+        RemoveSetAside();
         DeleteFileA(IN_USE_FILE);
+        DeleteFileA(UNINSTALLER);
         DeleteFileA(PROGRAM_DIR "\\my letter.txt");
+        DeleteFileA(Wininit().c_str());
         RemoveDirectoryA(PROGRAM_DIR);
     }
-    g_markingRefused = false;
+}
+
+struct WininitCase {
+    const char *what;
+    const char *before; // NULL for no file
+    const char *after;  // '%' stands for the new line, NULL for the same as before
+};
+
+// Where MoveFileExA is missing, the file goes through a line of WININIT.INI's [rename]
+// section, its name short; what the file held stays, in its own line ends.
+static void TestWininit()
+{
+    static const WininitCase cases[] = {
+        {"no file", NULL, "[rename]\r\n%\r\n"},
+        {"another section", "[CombineVxDs]\r\nA=1", "[CombineVxDs]\r\nA=1\r\n[rename]\r\n%\r\n"},
+        {"lines ended by LF, the section last and its last line open",
+         "[x]\nA=1\n [Rename] \nNUL=C:\\OLD.TXT", "[x]\nA=1\n [Rename] \nNUL=C:\\OLD.TXT\n%\n"},
+        {"the section before another",
+         "[rename]\r\nNUL=C:\\OLD.TXT\r\n\r\n[x]\r\nB=2\r\n",
+         "[rename]\r\nNUL=C:\\OLD.TXT\r\n%\r\n\r\n[x]\r\nB=2\r\n"},
+        {"UTF-16, which WININIT.EXE cannot read", "\xFF\xFE[", NULL},
+    };
+    const std::string file = ROOT "\\held library.dll", ini = Wininit();
+    MakeFile(file);
+    char brief[MAX_PATH] = "";
+    GetShortPathNameA(file.c_str(), brief, MAX_PATH);
+    const std::string line = std::string("NUL=") + brief;
+    ok(line.find(' ') == std::string::npos, "a short name: %s", line.c_str());
+    g_windows9x = true;
+    for (const WininitCase &c : cases) {
+        DeleteFileA(ini.c_str());
+        if (c.before) {
+            HANDLE out = CreateFileA(ini.c_str(), GENERIC_WRITE, 0, NULL, CREATE_NEW, 0, NULL);
+            DWORD written;
+            WriteFile(out, c.before, lstrlenA(c.before), &written, NULL);
+            CloseHandle(out);
+        }
+        BOOL marked = RemoveAtRestart(file.c_str());
+        std::string expected;
+        for (const char *a = c.after ? c.after : c.before; *a; ++a)
+            expected += *a == '%' ? line : std::string(1, *a);
+        FileBytes after = {NULL, 0};
+        ReadWholeFile(ini.c_str(), &after);
+        std::string text((const char *)after.data, after.size);
+        FreeFileBytes(&after);
+        ok(marked == (c.after != NULL) && text == expected && g_marked.empty(),
+           "%s: marked %d, WININIT.INI:\n%s\nexpected:\n%s", c.what, marked, text.c_str(),
+           expected.c_str());
+    }
+    g_windows9x = false;
+    DeleteFileA(ini.c_str());
+    DeleteFileA(file.c_str());
 }
 
 // The helper's file holds the bytes given and, while held, no one can write it or take
@@ -435,6 +547,7 @@ int main()
     TestOddLeftovers();
     TestManyLeftovers();
     TestExitCodes();
+    TestWininit();
     RemoveDirectoryA(ROOT "\\Programs");
     RemoveDirectoryA(ROOT);
     return check_summary();
