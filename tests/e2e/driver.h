@@ -27,6 +27,11 @@ struct ScenarioEntry {
 // The program under test and any further arguments, from the driver's command line.
 extern std::string g_setupPath;
 extern std::string g_extraArgument;
+// The folder of a build of a later version (its setup.exe and payload), the fourth argument.
+extern std::string g_laterBuild;
+// Starts and compares with the later build from now on (as the program under test and the
+// payload), or with the build under test again.
+void UseLaterBuild(bool later);
 
 // Process: the program under test is setup.exe, or any program started or followed since.
 bool StartSetup(const char *currentDir = "C:\\", const std::string &arguments = "");
@@ -194,6 +199,8 @@ struct PayloadRow {
 #define PAYLOAD_ROWS 14
 extern const PayloadRow g_rows[PAYLOAD_ROWS];
 std::string Installed(int row, const char *installDir = INSTALL_DIR);
+// Whether the row's file is a program or a library, which carry version resources.
+bool IsProgramRow(int row);
 std::string TemporaryFolder();
 // The names in the temporary folder, sorted; StartSetup notes them.
 std::vector<std::string> TemporaryFolderEntries();
@@ -241,5 +248,15 @@ bool MachineKeyExists(const char *key);
 bool MachineKeyInEitherView(const char *key);
 // Reads a shortcut file back through the shell link object.
 bool ReadShortcut(const char *linkFile, std::string *target, std::string *description);
+
+// Versions: a text of a file's version resource ("ProductVersion", "CompanyName"...), or
+// "<none>"; a file's version, "a.b.c.d" where the resource's fixed file and product
+// versions and its FileVersion and ProductVersion texts agree, else all four.
+std::string VersionText(const std::string &path, const char *name);
+std::string FileVersion(const std::string &path);
+// The question setup.exe asks before its licence where the later build's version is
+// installed, checked to name that version, then its own; answered with button, or with
+// Enter, as its default, when 0.
+bool AnswerDowngrade(int button);
 
 #endif

@@ -141,10 +141,11 @@ static void SetMachineString(const char *key, const char *name, const char *valu
     }
 }
 
-// Starts the installer into a directory that exists already and goes on when asked.
-static bool StartIntoExistingDirectory()
+// Starts the installer into a directory that exists already and goes on when asked, and
+// first, where the later build is installed, to install this earlier version over it.
+static bool StartIntoExistingDirectory(bool laterInstalled = false)
 {
-    if (!StartSetup())
+    if (!StartSetup() || (laterInstalled && !AnswerDowngrade(IDYES)))
         return false;
     AcceptLicence();
     HWND dirPage = NextOnDirPage();
@@ -166,32 +167,6 @@ static bool InstallAs(const char *version, bool windowsNT)
     return true;
 }
 
-// Windows 98 keeps its uninstall list below the "Windows" key, the only entry there; a
-// second installation over the first rewrites every value and shortcut and replaces every
-// file.
-SCENARIO(install_twice_win98)
-{
-    if (!InstallAs("win98", false))
-        return;
-    KillSetup();
-
-    SetMachineString(WIN_UNINSTALL, "DisplayName", "stale");
-    SetMachineString(APP_PATH, "Path", "stale");
-    CloseHandle(CreateFileA(PROGRAM_GROUP "\\Readme.lnk", GENERIC_WRITE, 0, NULL, CREATE_ALWAYS,
-                            0, NULL));
-    CloseHandle(CreateFileA(Installed(0).c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL));
-    if (!StartIntoExistingDirectory())
-        return;
-    FinishAndExpectSuccess();
-    CheckRegistry(false);
-    CheckShortcuts(PROGRAM_GROUP);
-    CheckInstalledFiles();
-}
-
-#define DEPLOY_DIR "C:\\Deploy to\\Quill mere"
-#define DEPLOY_LOG "C:\\setup log.txt"
-#define REMOVER_ROW 10 // removequill.exe
-
 // setup.exe with these switches, watched to its end for any window of its own; its exit
 // code.
 static DWORD SetupUnseen(const char *arguments)
@@ -203,6 +178,53 @@ static DWORD SetupUnseen(const char *arguments)
        arguments, shown.c_str());
     return WaitSetupExit(0);
 }
+
+#define VERSION_LOG "C:\\versions.log"
+
+// Whether the last run's log says what it was to the installed version.
+static bool LoggedRoad(const std::string &installed, const char *road, const std::string &run)
+{
+    std::string line = "Installed version " + installed + ": " + road + " " + run + "\r\n";
+    return FileContents(VERSION_LOG).find(line) != std::string::npos;
+}
+
+// Windows 98 keeps its uninstall list below the "Windows" key, the only entry there, with no
+// version: the installed program tells it. The later version goes over the first
+// installation; this earlier one then refuses silently, and asks first when started by a
+// person: Yes rewrites every value and shortcut and replaces every file.
+SCENARIO(install_twice_win98)
+{
+    if (!InstallAs("win98", false))
+        return;
+    KillSetup();
+    std::string earlier = VersionText(g_setupPath, "ProductVersion");
+    UseLaterBuild(true);
+    std::string later = VersionText(g_setupPath, "ProductVersion");
+    DWORD code = SetupUnseen("/S /LOG=" VERSION_LOG);
+    ok(code == 0 && LoggedRoad(earlier, "upgrade to", later),
+       "the later version: exit code 0 (got %lu), an upgrade from the program's %s:\n%s", code,
+       earlier.c_str(), FileContents(VERSION_LOG).c_str());
+    CheckRegistry(false);
+    UseLaterBuild(false);
+    code = SetupUnseen("/S");
+    ok(code == ERROR_PRODUCT_VERSION, "this earlier one: exit code 1638, got %lu", code);
+
+    SetMachineString(WIN_UNINSTALL, "DisplayName", "stale");
+    SetMachineString(APP_PATH, "Path", "stale");
+    CloseHandle(CreateFileA(PROGRAM_GROUP "\\Readme.lnk", GENERIC_WRITE, 0, NULL, CREATE_ALWAYS,
+                            0, NULL));
+    CloseHandle(CreateFileA(Installed(0).c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL));
+    if (!StartIntoExistingDirectory(true))
+        return;
+    FinishAndExpectSuccess();
+    CheckRegistry(false);
+    CheckShortcuts(PROGRAM_GROUP);
+    CheckInstalledFiles();
+}
+
+#define DEPLOY_DIR "C:\\Deploy to\\Quill mere"
+#define DEPLOY_LOG "C:\\setup log.txt"
+#define REMOVER_ROW 10 // removequill.exe
 
 // A command line started beside the program under test, as the system's list of installed
 // programs or a person starts it; its process, NULL when it could not start.
@@ -357,6 +379,56 @@ SCENARIO(reinstall_while_running)
     CheckInstalledFiles(OTHER_DIR);
     ok(WriteTimes(OTHER_DIR) != before && !FolderExists(INSTALL_DIR),
        "the files were written again where they were");
+}
+
+#define NOTES_ROW 9 // notes.wri
+
+// One installation through the versions it meets: the same version again puts back a file
+// that went (a repair); the later one replaces every file, the entry's version and every
+// file's own (an upgrade). This earlier one then writes nothing, silently and with progress
+// (1638), and interactively asks first: No, its default, cancels (1602).
+SCENARIO(versions)
+{
+    std::string earlier = VersionText(g_setupPath, "ProductVersion");
+    DWORD code = SetupUnseen("/S");
+    ok(code == 0 && DeleteFileA(Installed(NOTES_ROW).c_str()), "installed, got %lu", code);
+    code = SetupUnseen("/S /LOG=" VERSION_LOG);
+    ok(code == 0 && LoggedRoad(earlier, "repair with", earlier),
+       "the same version: exit code 0 (got %lu), a repair:\n%s", code,
+       FileContents(VERSION_LOG).c_str());
+    CheckInstalledFiles();
+
+    UseLaterBuild(true);
+    std::string later = VersionText(g_setupPath, "ProductVersion");
+    code = SetupUnseen("/S /LOG=" VERSION_LOG);
+    ok(code == 0 && LoggedRoad(earlier, "upgrade to", later),
+       "the later version: exit code 0 (got %lu), an upgrade:\n%s", code,
+       FileContents(VERSION_LOG).c_str());
+    CheckInstalledFiles();
+    CheckRegistry(true, SYSTEM_GROUP);
+    for (int row = 0; row < PAYLOAD_ROWS; ++row) {
+        std::string file = Installed(row);
+        ok(!IsProgramRow(row) || FileVersion(file) == later, "%s: version %s, expected %s",
+           file.c_str(), FileVersion(file).c_str(), later.c_str());
+    }
+
+    UseLaterBuild(false);
+    std::vector<std::string> before = WriteTimes(INSTALL_DIR);
+    for (const char *mode : {"/S", "/passive"}) {
+        code = SetupUnseen((std::string(mode) + " /LOG=" VERSION_LOG).c_str());
+        ok(code == ERROR_PRODUCT_VERSION && WriteTimes(INSTALL_DIR) == before &&
+               MachineString(WIN_UNINSTALL, "DisplayVersion") == later &&
+               LoggedRoad(later, "downgrade to", earlier),
+           "%s over the later version: exit code 1638 (got %lu), nothing written:\n%s", mode,
+           code, FileContents(VERSION_LOG).c_str());
+    }
+    if (!StartSetup() || !AnswerDowngrade(0))
+        return;
+    ANSWER(WaitMainWindow(), "Program will exit", "Setup canceled", IDOK);
+    code = WaitSetupExit();
+    ok(code == ERROR_INSTALL_USEREXIT && WriteTimes(INSTALL_DIR) == before &&
+           MachineString(WIN_UNINSTALL, "DisplayVersion") == later,
+       "No: exit code 1602 (got %lu), nothing written", code);
 }
 
 // A system library that lacks a function setup.exe calls (one of the product's own
