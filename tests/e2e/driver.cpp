@@ -1336,16 +1336,17 @@ std::string FileVersion(const std::string &path)
     return file;
 }
 
-bool AnswerDowngrade(int button)
+bool AnswerDowngrade(int button, const char *file, int line)
 {
     std::string installed = VersionText(g_laterBuild + "\\setup.exe", "ProductVersion");
     std::string run = VersionText(g_setupPath, "ProductVersion");
     HWND box = WaitMessageBox(NULL);
     std::string text = box ? ControlText(box, 0xFFFF) : "";
     size_t at = text.find(installed);
-    ok(at != std::string::npos && text.find(run, at + installed.size()) != std::string::npos,
-       "a question names the installed %s, then this %s: \"%s\"", installed.c_str(), run.c_str(),
-       text.c_str());
+    ok_at(file, line,
+          at != std::string::npos && text.find(run, at + installed.size()) != std::string::npos,
+          "a question names the installed %s, then this %s: \"%s\"", installed.c_str(),
+          run.c_str(), text.c_str());
     if (!box)
         return false;
     if (button)

@@ -257,6 +257,7 @@ std::string FileVersion(const std::string &path);
 // The question setup.exe asks before its licence where the later build's version is
 // installed, checked to name that version, then its own; answered with button, or with
 // Enter, as its default, when 0.
-bool AnswerDowngrade(int button);
+bool AnswerDowngrade(int button, const char *file, int line);
+#define ANSWER_DOWNGRADE(button) AnswerDowngrade(button, __FILE__, __LINE__)
 
 #endif

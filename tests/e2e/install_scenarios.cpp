@@ -145,7 +145,7 @@ static void SetMachineString(const char *key, const char *name, const char *valu
 // first, where the later build is installed, to install this earlier version over it.
 static bool StartIntoExistingDirectory(bool laterInstalled = false)
 {
-    if (!StartSetup() || (laterInstalled && !AnswerDowngrade(IDYES)))
+    if (!StartSetup() || (laterInstalled && !ANSWER_DOWNGRADE(IDYES)))
         return false;
     AcceptLicence();
     HWND dirPage = NextOnDirPage();
@@ -422,7 +422,7 @@ SCENARIO(versions)
            "%s over the later version: exit code 1638 (got %lu), nothing written:\n%s", mode,
            code, FileContents(VERSION_LOG).c_str());
     }
-    if (!StartSetup() || !AnswerDowngrade(0))
+    if (!StartSetup() || !ANSWER_DOWNGRADE(0))
         return;
     ANSWER(WaitMainWindow(), "Program will exit", "Setup canceled", IDOK);
     code = WaitSetupExit();
