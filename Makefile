@@ -1,9 +1,13 @@
 # Set-up, build, run and test on a Debian 12 machine (as root for the installs).
 # build/ is the product (32-bit setup.exe and its payload) with its tests, build/host the
-# tools that run on this machine while building.
+# tools that run on this machine while building. VERSION is the product's version, four
+# numbers of 0 to 65535; BUILD=folder builds in another folder (a second version beside
+# the first, say).
 BUILD := build
 HOST := $(BUILD)/host
-PRODUCT := -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DHOST_TOOLS_DIR=$(abspath $(HOST))
+VERSION := 1.0.0.0
+PRODUCT := -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DHOST_TOOLS_DIR=$(abspath $(HOST)) \
+	'-DQUILLMERE_VERSION=$(VERSION)'
 
 .PHONY: all deps build run test bench release clean
 all: build
@@ -33,7 +37,7 @@ bench: build
 RELEASE := $(BUILD)/release
 RELEASE_URL := https://quillmere.example.com/
 release: build
-	@tools/release.sh $(BUILD) $(RELEASE) $(RELEASE_URL)
+	@tools/release.sh $(BUILD) $(RELEASE) $(RELEASE_URL) '$(VERSION)'
 
 clean:
 	rm -rf $(BUILD)

@@ -52,4 +52,10 @@ void WriteRegistryEntries();
 // into folder (PATH_CHARS characters), where it names one that exists.
 BOOL RecordedFolder(const char *name, char *folder);
 
+// version.cpp: the installed version against this one's, both logged. A later one installed
+// is replaced only when the user, asked in a message box owned by owner, says Yes;
+// unattended nothing is written and the exit code says why. FALSE when the run goes no
+// further. Where no installation tells its version, TRUE, and nothing logged.
+BOOL AcceptInstalledVersion(HWND owner);
+
 #endif

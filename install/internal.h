@@ -32,5 +32,19 @@ BOOL ProgressAdvance(CopyProgress *progress);
 // registry.cpp
 // The key below which the uninstall entry goes, chosen by the GetVersion value.
 const char *VersionKeyPath(DWORD version);
+// The version the entry names, on the NT family only.
+#define ENTRY_VERSION "DisplayVersion"
+// A text value an earlier installation recorded in its entry, into text (size characters).
+BOOL RecordedText(const char *name, char *text, DWORD size);
+
+// version.cpp: a version's four parts, parts[3] the first; as one number, an earlier version
+// is a smaller one. halves[1] and [0] as a version resource keeps them.
+union Version {
+    ULONGLONG value;
+    WORD parts[4];
+    DWORD halves[2];
+};
+// "a.b.c.d", each part 0 to 65535; FALSE for anything else.
+BOOL ParseVersion(const char *text, Version *version);
 
 #endif

@@ -1,6 +1,6 @@
 #include "internal.h"
 #include "../pages/pages.h"
-#include "../res/version.h"
+#include "../shared/version.h"
 #include "../shared/system_folder.h"
 
 #define QUIET " /S" // the uninstaller's switch for removal without a window
@@ -116,7 +116,7 @@ static void WriteUninstallEntry(HKEY versionKey, BOOL listed)
         SetText(key, "Publisher", VERSION_COMPANY);
         JoinInstallDir(joined, sizeof joined, PROGRAM_FILE);
         SetText(key, "DisplayIcon", joined);
-        SetText(key, "DisplayVersion", VERSION_TEXT);
+        SetText(key, ENTRY_VERSION, VERSION_TEXT);
         SetText(key, "InstallLocation", g_installDir);
         SetNumber(key, "EstimatedSize", InstalledKilobytes(joined, sizeof joined));
         SetNumber(key, "NoModify", 1);
@@ -125,21 +125,38 @@ static void WriteUninstallEntry(HKEY versionKey, BOOL listed)
     RegCloseKey(key);
 }
 
-BOOL RecordedFolder(const char *name, char *folder)
+// The first of an earlier installation's two entries that holds name as text that accept
+// takes (any text, when NULL), into text (size characters).
+static BOOL ReadRecorded(const char *name, char *text, DWORD size, BOOL (*accept)(char *text))
 {
     static const char *const entries[] = {WINDOWS_KEY UNINSTALL_KEY, WINDOWS_NT_KEY UNINSTALL_KEY};
     for (const char *entry : entries) {
         HKEY key;
-        DWORD type = 0, size = PATH_CHARS - 1;
+        DWORD type = 0, length = size - 1;
         if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, entry, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
             continue;
-        LONG result = RegQueryValueExA(key, name, NULL, &type, (BYTE *)folder, &size);
+        LONG result = RegQueryValueExA(key, name, NULL, &type, (BYTE *)text, &length);
         RegCloseKey(key);
-        folder[result == ERROR_SUCCESS && type == REG_SZ ? size : 0] = '\0';
-        if (IsFullFolder(folder) && IsFolder(folder))
+        text[result == ERROR_SUCCESS && type == REG_SZ ? length : 0] = '\0';
+        if (*text && (!accept || accept(text)))
             return TRUE;
     }
     return FALSE;
+}
+
+static BOOL IsInstalledFolder(char *folder)
+{
+    return IsFullFolder(folder) && IsFolder(folder);
+}
+
+BOOL RecordedFolder(const char *name, char *folder)
+{
+    return ReadRecorded(name, folder, PATH_CHARS, IsInstalledFolder);
+}
+
+BOOL RecordedText(const char *name, char *text, DWORD size)
+{
+    return ReadRecorded(name, text, size, NULL);
 }
 
 static BOOL OpenMachineKey(const char *path, HKEY *key)

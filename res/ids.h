@@ -23,6 +23,7 @@
 #define ID_STEP_DONE 504
 #define ID_STEP_ERROR 505
 #define ID_STEP_CANCELLED 506
+#define ID_STEP_VERSION 507
 
 // Page controls
 #define IDC_BROWSE 100

@@ -33,7 +33,7 @@ static LRESULT OnMainCreate(HWND window, UINT, WPARAM, LPARAM)
 
     CreateBackdrop(window);
     // Unattended, the folder is settled before the window opens: the copy comes first.
-    g_stepTimer = SetTimer(window, g_switches.level ? ID_STEP_COPY : ID_STEP_AGREEMENT, 100, NULL);
+    g_stepTimer = SetTimer(window, g_switches.level ? ID_STEP_COPY : ID_STEP_VERSION, 100, NULL);
     return 0;
 }
 

@@ -26,12 +26,20 @@ static const ClosingMessage g_closingMessages[] = {
 
 typedef int (*PageOpener)(HWND owner);
 
+// Before the licence: an earlier version goes over a later one only when the user says so.
+static int AskInstalledVersion(HWND owner)
+{
+    ArmStep(AcceptInstalledVersion(owner) ? ID_STEP_AGREEMENT : ID_STEP_CANCELLED, 100);
+    return 0;
+}
+
 struct PageStep {
     UINT step;
     PageOpener open;
 };
 
 static const PageStep g_pageSteps[] = {
+    {ID_STEP_VERSION, AskInstalledVersion},
     {ID_STEP_AGREEMENT, ShowAgreementPage},
     {ID_STEP_DIR, ShowDirPage},
     {ID_STEP_COPY, ShowCopyPage},

@@ -58,9 +58,9 @@ int ExitCode();
 // Logs the outcome and ends the process with its exit code.
 void EndSetup();
 
-// unattended.cpp: /S and /passive. The installation folder as the directory page would
-// propose it, checked for free space and made; FALSE, with the exit code set, when it
-// cannot be used.
+// unattended.cpp: /S and /passive. The installed version checked, then the installation
+// folder as the directory page would propose it, checked for free space and made; FALSE,
+// with the exit code set, when the run goes no further.
 BOOL PrepareUnattended();
 // Everything of /S after that.
 void InstallSilently();

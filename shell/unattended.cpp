@@ -3,9 +3,12 @@
 #include "../install/install.h"
 
 // An existing folder is used, as if the directory page's question had been answered Yes;
-// where nobody can be asked to free space, the run ends.
+// where nobody can be asked to free space, or whether a later version may be replaced,
+// the run ends.
 BOOL PrepareUnattended()
 {
+    if (!AcceptInstalledVersion(NULL))
+        return FALSE;
     ProposeInstallDir();
     LogLine("Install folder: ", g_installDir);
     if (g_freeKB < REQUIRED_KB) {

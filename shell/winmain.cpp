@@ -2,13 +2,15 @@
 #include "../shared/dll_search.h"
 #include "../shared/sharing.h"
 #include "../install/install.h"
-#include "../res/version.h"
+#include "../shared/version.h"
 #include <delayimp.h>
 
-// LZ32 and COMCTL32 are not among the libraries Windows protects from copies beside a
-// program, so setup.exe does not import them at start: it loads them from the system
-// folder first thing, and its calls reach them through delay-load thunks that the helper
-// below resolves from the same files. COMCTL32 is loaded at once for its list-view class.
+// LZ32, COMCTL32 and VERSION are not among the libraries Windows protects from copies
+// beside a program, so setup.exe does not import them at start: it loads LZ32 and COMCTL32
+// from the system folder first thing, and its calls reach all three through delay-load
+// thunks that the helper below resolves from the system folder's files. COMCTL32 is loaded
+// at once for its list-view class; VERSION only where an installation's program is asked
+// its version.
 static const char *const SYSTEM_LIBRARIES[] = {"comctl32.dll", "lz32.dll"};
 // What the shell (turning a path into a shell item, as opening the program group's folder
 // and setting a shortcut's target do) and COM (starting, making the shell link object)
@@ -26,7 +28,7 @@ static char g_messageText[PATH_CHARS + 300];
     "/LOG=file\ta log\n"                                                                \
     "/D=X:\\folder\tthe folder, last on the line\n\n"                                     \
     "Exit codes: 0 installed, 1602 cancelled, 1603 failed, 112 disk full, 87 bad switch, " \
-    "1622 no log, 1618 already running, 32 Quillmere in use"
+    "1622 no log, 1618 already running, 32 Quillmere in use, 1638 a later version installed"
 
 // A system library or one of its functions (function, when not NULL) is missing: nothing
 // can be done without it.

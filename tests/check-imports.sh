@@ -1,8 +1,8 @@
 #!/bin/bash
 # setup.exe imports, at start, only libraries that every Windows from 7 to 11 keeps on its
 # protected list and so never loads from beside the program: a copy left in the download
-# folder cannot come in before WinMain restricts the search. LZ32 and COMCTL32 are reached
-# through delay-load thunks, from the system folder.
+# folder cannot come in before WinMain restricts the search. LZ32, COMCTL32 and VERSION are
+# reached through delay-load thunks, from the system folder.
 # Usage: check-imports.sh SETUP_EXE
 set -uo pipefail
 protected=" advapi32.dll gdi32.dll kernel32.dll msvcrt.dll ole32.dll shell32.dll user32.dll "

@@ -1,12 +1,16 @@
 #!/bin/bash
-# make release, as a publisher runs it, with a throwaway self-signed certificate: a missing
-# key, a key of another certificate, an address that is not a web one, and no certificate
-# at all first, then the signed release. The folder holds exactly setup.exe, its winget
-# manifest and SHA256SUMS, and setup.exe's signature verifies, as do those of
+# make release of the tree BUILD and its VERSION, as a publisher runs it, with a throwaway
+# self-signed certificate: a missing key, a key of another certificate, an address that is
+# not a web one, and no certificate at all first, then the signed release. The folder holds
+# exactly setup.exe, its winget manifest (which winget's validation takes, naming that
+# setup.exe) and SHA256SUMS, and setup.exe's signature verifies, as do those of
 # quillmere.exe and removequill.exe expanded out of it.
-# Usage: check-release.sh RELEASE   (the signed release stays there for the installation test)
+# Usage: check-release.sh BUILD VERSION RELEASE
+#        (the signed release stays in RELEASE for the installation test)
 set -uo pipefail
-release=$(realpath -m "$1")
+build=$(realpath "$1")
+version=$2
+release=$(realpath -m "$3")
 source=$(cd "$(dirname "$0")/.." && pwd)
 keys=$(mktemp -d /tmp/quillmere-keys.XXXXXX)
 trap 'rm -rf "$keys"' EXIT
@@ -19,49 +23,11 @@ check() { # what; then the command that must succeed
 # make release with these variables; its own lines (not the build's) in $said.
 release() {
     local output status
-    output=$(env -u MAKEFLAGS -u MAKELEVEL make -s -C "$source" release RELEASE="$release" "$@" 2>&1)
+    output=$(env -u MAKEFLAGS -u MAKELEVEL make -s -C "$source" release BUILD="$build" \
+        VERSION="$version" RELEASE="$release" "$@" 2>&1)
     status=$?
     said=$(grep -E '^(release|sign\.sh):' <<<"$output")
     return $status
-}
-
-# The winget manifest names setup.exe at URL with its SHA-256, its switches, every non-zero
-# exit code of setup.exe and the entry it writes, as res/version.h names version and maker.
-winget_manifest() { # URL
-    local id=$release/Quillmere.Quillmere header=res/version.h missing=
-    local version maker hash
-    version=$(sed -n 's/^#define VERSION_[A-Z]* \([0-9]*\)$/\1/p' "$source/$header" | paste -sd.)
-    maker=$(sed -n 's/^#define VERSION_COMPANY "\(.*\)"$/\1/p' "$source/$header")
-    hash=$(sha256sum "$release/setup.exe" | cut -d' ' -f1)
-    while IFS='|' read -r file line; do
-        grep -Fxiq -- "$line" "$id$file" || missing+="$file: $line; "
-    done <<EOF
-.yaml|PackageVersion: '$version'
-.yaml|ManifestType: version
-.locale.en-US.yaml|ManifestType: defaultLocale
-.locale.en-US.yaml|Publisher: '$maker'
-.installer.yaml|InstallerType: exe
-.installer.yaml|Scope: machine
-.installer.yaml|  Silent: /S
-.installer.yaml|  SilentWithProgress: /passive
-.installer.yaml|  InstallLocation: /D=<INSTALLPATH>
-.installer.yaml|  Log: /LOG="<LOGPATH>"
-.installer.yaml|- DisplayName: Quillmere
-.installer.yaml|  Publisher: '$maker'
-.installer.yaml|  DisplayVersion: '$version'
-.installer.yaml|  ProductCode: Quillmere
-.installer.yaml|  InstallerUrl: '${1}setup.exe'
-.installer.yaml|  InstallerSha256: $hash
-EOF
-    for code in 1602:cancelledByUser 1603:contactSupport 112:diskFull 87:invalidParameter \
-        1622:custom 1618:installInProgress 32:fileInUse; do
-        grep -A1 -Fx -- "- InstallerReturnCode: ${code%%:*}" "$id.installer.yaml" |
-            grep -Fxq -- "  ReturnResponse: ${code#*:}" || missing+="exit code $code; "
-    done
-    for file in .yaml .installer.yaml .locale.en-US.yaml; do
-        grep -Fxq "ManifestVersion: 1.12.0" "$id$file" || missing+="$file: schema; "
-    done
-    [ -z "$missing" ] || { echo "missing: $missing"; return 1; }
 }
 
 openssl req -x509 -newkey rsa:2048 -nodes -subj "/CN=Quillmere test publisher" -days 2 \
@@ -76,7 +42,8 @@ release RELEASE_URL=ftp://quillmere.example.com/
 check "an address that is not a web one stops it: $said" test $? -ne 0 -a ! -e "$release"
 release RELEASE_URL=https://downloads.example.org/quillmere/1.0/
 check "unsigned, in one line: $said" test "$(grep -c unsigned <<<"$said")" -eq 1 \
-    -a "$(cmp "$release/setup.exe" "$source/build/setup.exe" && echo same)" = same
+    -a "$(cmp "$release/setup.exe" "$build/setup.exe" && echo same)" = same
+winget_manifest() { python3 "$source/tests/check_winget.py" "$release" "$1"; }
 check "the winget manifest names the address given" \
     winget_manifest https://downloads.example.org/quillmere/1.0/
 

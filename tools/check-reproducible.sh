@@ -1,10 +1,12 @@
 #!/bin/bash
-# Builds the product tree a second time, from a copy of the sources in a folder of another
-# name and length, and compares setup.exe and every payload file with BUILD's byte for
-# byte; none of them may hold the build's folders or the machine's host or user name.
-# Usage: check-reproducible.sh BUILD
+# Builds the product tree a second time, of BUILD's VERSION, from a copy of the sources in a
+# folder of another name and length, and compares setup.exe and every payload file with
+# BUILD's byte for byte; none of them may hold the build's folders or the machine's host or
+# user name.
+# Usage: check-reproducible.sh BUILD VERSION
 set -euo pipefail
 build=$(realpath "$1")
+version=$2
 source=$(cd "$(dirname "$0")/.." && pwd)
 scratch=$(mktemp -d /tmp/quillmere-reproducible.XXXXXX)
 trap 'rm -rf "$scratch"' EXIT
@@ -13,7 +15,7 @@ mkdir -p "$copy"
 git -C "$source" ls-files -z --cached --others --exclude-standard |
     tar -C "$source" --null -T - -cf - | tar -C "$copy" -xf -
 cmake -S "$copy" -B "$copy/out" -DCMAKE_TOOLCHAIN_FILE="$copy/cmake/mingw-i686.cmake" \
-    -DHOST_TOOLS_DIR="$build/host" -DBUILD_TESTING=OFF >/dev/null
+    -DHOST_TOOLS_DIR="$build/host" -DQUILLMERE_VERSION="$version" -DBUILD_TESTING=OFF >/dev/null
 cmake --build "$copy/out" -j2 >/dev/null
 
 # Words too short to mean anything in a binary are not looked for.

@@ -2,8 +2,8 @@
 # Installs what building, running and testing need, from Debian's packages, and
 # makes sure 32-bit programs can run. Quiet and quick when everything is there.
 set -eu
-packages=(cmake make g++ python3 g++-mingw-w64-i686 mingw-w64-tools wine wine32:i386 wine64
-          fonts-wine xvfb xauth mscompress liblnk-utils imagemagick x11-utils bc
+packages=(cmake make g++ python3 python3-yaml g++-mingw-w64-i686 mingw-w64-tools wine wine32:i386
+          wine64 fonts-wine xvfb xauth mscompress liblnk-utils imagemagick x11-utils bc
           openssl osslsigncode icoutils git file)
 
 need_root() {

@@ -1,17 +1,19 @@
 #!/bin/bash
 # "make release": leaves exactly what is to be published in RELEASE: setup.exe, its winget
 # manifest (three .yaml files, for setup.exe published in the folder at URL) and
-# SHA256SUMS. With SIGN_CERT and SIGN_KEY (see sign.sh) the product is built once more, in
-# BUILD/signed, with quillmere.exe and removequill.exe signed before they are compressed
-# into the payload; then setup.exe is signed, and all three signatures are verified.
+# SHA256SUMS; VERSION is BUILD's. With SIGN_CERT and SIGN_KEY (see sign.sh) the product is
+# built once more, of the same version, in BUILD/signed, with quillmere.exe and
+# removequill.exe signed before they are compressed into the payload; then setup.exe is
+# signed, and all three signatures are verified.
 # Nothing is left in RELEASE unless all of it worked.
-# Usage: release.sh BUILD RELEASE URL
+# Usage: release.sh BUILD RELEASE URL VERSION
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 source=$(dirname "$here")
 build=$(realpath "$1")
 release=$(realpath -m "$2")
 url=$3
+version=$4
 case $url in
     http://?* | https://?*) ;;
     *) echo "release: RELEASE_URL must be an http or https address, not \"$url\"" >&2; exit 1 ;;
@@ -30,7 +32,8 @@ else
     export SIGN_CERT=$(realpath "$SIGN_CERT") SIGN_KEY=$(realpath "$SIGN_KEY")
     signed=$build/signed
     cmake -S "$source" -B "$signed" -DCMAKE_TOOLCHAIN_FILE="$source/cmake/mingw-i686.cmake" \
-        -DHOST_TOOLS_DIR="$build/host" -DSIGN_PROGRAMS=ON -DBUILD_TESTING=OFF >/dev/null
+        -DHOST_TOOLS_DIR="$build/host" -DQUILLMERE_VERSION="$version" -DSIGN_PROGRAMS=ON \
+        -DBUILD_TESTING=OFF >/dev/null
     # Signed anew every time, with the certificate given now.
     rm -f "$signed/payload/quillmere.exe" "$signed/payload/removequill.exe"
     cmake --build "$signed" -j2 >/dev/null
@@ -45,7 +48,7 @@ else
     [ -n "${SIGN_TIMESTAMP:-}" ] ||
         echo "release: the signatures carry no timestamp (set SIGN_TIMESTAMP to a timestamp server)"
 fi
-"$here/winget-manifest.sh" "$staging/setup.exe" "$url"
+"$here/winget-manifest.sh" "$staging/setup.exe" "$url" "$version"
 (cd "$staging" && sha256sum setup.exe > SHA256SUMS)
 chmod 755 "$staging"
 mv "$staging" "$release"

@@ -1,32 +1,29 @@
 #!/bin/bash
 # Writes the winget manifest of a release beside its setup.exe: the version, installer and
 # default-locale files of manifest schema 1.12.0, the newest the community repository takes.
-# The version and the maker come from res/version.h as the compiler reads it, the
-# installer's SHA-256 from the setup.exe given, which is to be published in the folder at
-# URL (http or https).
-# Usage: winget-manifest.sh SETUP_EXE URL
+# VERSION is setup.exe's, the maker shared/version.h's, the installer's SHA-256 that of the
+# setup.exe given, which is to be published in the folder at URL (http or https).
+# Usage: winget-manifest.sh SETUP_EXE URL VERSION
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 source=$(dirname "$here")
 setup=$1
 url=$2
+version=$3
 schema=1.12.0
 id=Quillmere.Quillmere
 folder=$(dirname "$setup")
 
-# VERSION_TEXT and VERSION_COMPANY, each on a line of its own, unquoted.
-values=$(printf '#include "version.h"\nVERSION_TEXT\nVERSION_COMPANY\n' |
-    cpp -P -I "$source/res" - | sed -n 's/^"\(.*\)"$/\1/p')
-version=$(sed -n 1p <<<"$values")
-company=$(sed -n 2p <<<"$values")
+company=$(sed -n 's/^#define VERSION_COMPANY "\(.*\)"$/\1/p' "$source/shared/version.h")
 [ -n "$version" ] && [ -n "$company" ] ||
-    { echo "release: res/version.h gives no version text or maker" >&2; exit 1; }
+    { echo "release: no version given, or shared/version.h names no maker" >&2; exit 1; }
 sha256=$(sha256sum "$setup" | cut -d' ' -f1 | tr a-f A-F)
 
 # A YAML string in single quotes.
 quote() { printf "'%s'" "${1//\'/\'\'}"; }
 
-header() { # TYPE: the schema line every file starts with, and the package
+header() { # TYPE: the schema line every file starts with, the type as winget spells it
+           # (it compares it case by case with the file's ManifestType), and the package
     echo "# yaml-language-server: \$schema=https://aka.ms/winget-manifest.$1.$schema.schema.json"
     echo
     echo "PackageIdentifier: $id"
@@ -41,7 +38,9 @@ header() { # TYPE: the schema line every file starts with, and the package
 } > "$folder/$id.yaml"
 
 # setup.exe's switches and exit codes; /D= takes the rest of the command line, and winget
-# puts the install location last.
+# puts the install location last. The entry's DisplayVersion is the package's version, so
+# it is left out, as the community repository asks. setup.exe always needs administrator
+# rights, and its entry is found by its key's name, the product code.
 {
     header installer
     cat <<EOF
@@ -70,23 +69,26 @@ ExpectedReturnCodes:
 - InstallerReturnCode: 1618
   ReturnResponse: installInProgress
 - InstallerReturnCode: 32
-  ReturnResponse: fileInUse
+  ReturnResponse: packageInUse
+- InstallerReturnCode: 1638
+  ReturnResponse: downgrade
 AppsAndFeaturesEntries:
 - DisplayName: Quillmere
   Publisher: $(quote "$company")
-  DisplayVersion: $(quote "$version")
   ProductCode: Quillmere
 Installers:
 - Architecture: x86
   InstallerUrl: $(quote "${url%/}/setup.exe")
   InstallerSha256: $sha256
+  ProductCode: Quillmere
+  ElevationRequirement: elevationRequired
 ManifestType: installer
 ManifestVersion: $schema
 EOF
 } > "$folder/$id.installer.yaml"
 
 {
-    header defaultlocale
+    header defaultLocale
     cat <<EOF
 PackageLocale: en-US
 Publisher: $(quote "$company")

@@ -10,6 +10,8 @@
 DWORD g_waitMs = 15000;
 std::string g_setupPath;
 std::string g_extraArgument;
+std::string g_laterBuild;
+static std::string g_testedSetup, g_testedPayload; // the build under test
 static PROCESS_INFORMATION g_setup;
 static std::vector<std::string> g_temporaryEntriesAtStart;
 
@@ -936,6 +938,10 @@ int main(int argc, char **argv)
     GetDesktopWindow();
     if (argc > 3)
         g_extraArgument = argv[3];
+    if (argc > 4)
+        g_laterBuild = argv[4];
+    g_testedSetup = g_setupPath;
+    g_testedPayload = g_extraArgument;
     for (int i = 0; i < g_scenarioCount; ++i) {
         if (strcmp(g_scenarios[i].name, argv[1]) == 0) {
             g_scenarios[i].body();
@@ -1094,6 +1100,13 @@ std::string Installed(int row, const char *installDir)
     return std::string(installDir) + g_rows[row].destination;
 }
 
+bool IsProgramRow(int row)
+{
+    std::string name = g_rows[row].destination;
+    return name.size() > 4 && (name.compare(name.size() - 4, 4, ".exe") == 0 ||
+                               name.compare(name.size() - 4, 4, ".dll") == 0);
+}
+
 std::string TemporaryFolder()
 {
     char folder[MAX_PATH];
@@ -1239,13 +1252,15 @@ bool InstallWithStartMenu()
     return true;
 }
 
-void CheckInstalledFiles(const char *installDir)
+void CheckInstalledFiles(const char *installDir, const char *settings)
 {
     std::string payload = g_extraArgument;
     int wrong = 0;
     for (int row = 0; row < PAYLOAD_ROWS; ++row) {
         std::string installed = Installed(row, installDir);
-        if (!SameFileContents(installed.c_str(), (payload + g_rows[row].destination).c_str())) {
+        if (settings && row == SETTINGS_ROW ? FileContents(installed.c_str()) != settings
+                                            : !SameFileContents(installed.c_str(),
+                                                                (payload + g_rows[row].destination).c_str())) {
             ++wrong;
             ok(false, "%s is not the built file", installed.c_str());
         }
@@ -1315,18 +1330,73 @@ static DWORD MachineValueCount(const char *key)
     return count;
 }
 
-// The product version in the version resource of the program under test.
-static std::string VersionString(const char *name)
+void UseLaterBuild(bool later)
 {
-    DWORD ignored = 0, size = GetFileVersionInfoSizeA(g_setupPath.c_str(), &ignored);
-    std::vector<char> data(size + 1);
-    char *text = NULL;
+    g_setupPath = later ? g_laterBuild + "\\setup.exe" : g_testedSetup;
+    g_extraArgument = later ? g_laterBuild + "\\payload" : g_testedPayload;
+}
+
+// A file's version resource (NULL when it has none), and a value in it ("\\" for the fixed
+// part, "\\StringFileInfo\\040904B0\\FileVersion" for a text).
+static void *VersionValue(const std::string &path, std::vector<char> *data, const char *query)
+{
+    DWORD ignored = 0, size = GetFileVersionInfoSizeA(path.c_str(), &ignored);
+    data->resize(size + 1);
+    void *value = NULL;
     UINT length = 0;
-    std::string query = std::string("\\StringFileInfo\\040904B0\\") + name;
-    if (!size || !GetFileVersionInfoA(g_setupPath.c_str(), 0, size, &data[0]) ||
-        !VerQueryValueA(&data[0], query.c_str(), (void **)&text, &length))
+    if (!size || !GetFileVersionInfoA(path.c_str(), 0, size, &(*data)[0]) ||
+        !VerQueryValueA(&(*data)[0], query, &value, &length))
+        return NULL;
+    return value;
+}
+
+std::string VersionText(const std::string &path, const char *name)
+{
+    std::vector<char> data;
+    const char *text = (const char *)VersionValue(
+        path, &data, (std::string("\\StringFileInfo\\040904B0\\") + name).c_str());
+    return text ? text : "<none>";
+}
+
+std::string FileVersion(const std::string &path)
+{
+    std::vector<char> data;
+    const VS_FIXEDFILEINFO *fixed = (const VS_FIXEDFILEINFO *)VersionValue(path, &data, "\\");
+    if (!fixed)
         return "<none>";
-    return text;
+    char file[32], product[32];
+    wsprintfA(file, "%u.%u.%u.%u", HIWORD(fixed->dwFileVersionMS), LOWORD(fixed->dwFileVersionMS),
+              HIWORD(fixed->dwFileVersionLS), LOWORD(fixed->dwFileVersionLS));
+    wsprintfA(product, "%u.%u.%u.%u", HIWORD(fixed->dwProductVersionMS),
+              LOWORD(fixed->dwProductVersionMS), HIWORD(fixed->dwProductVersionLS),
+              LOWORD(fixed->dwProductVersionLS));
+    std::string texts[] = {product, VersionText(path, "FileVersion"),
+                           VersionText(path, "ProductVersion")};
+    for (const std::string &text : texts) {
+        if (text != file)
+            return std::string(file) + " / " + texts[0] + " / " + texts[1] + " / " + texts[2];
+    }
+    return file;
+}
+
+bool AnswerDowngrade(int button, const char *file, int line)
+{
+    std::string installed = VersionText(g_laterBuild + "\\setup.exe", "ProductVersion");
+    std::string run = VersionText(g_setupPath, "ProductVersion");
+    HWND box = WaitMessageBox(NULL);
+    std::string text = box ? ControlText(box, 0xFFFF) : "";
+    size_t at = text.find(installed);
+    ok_at(file, line,
+          at != std::string::npos && text.find(run, at + installed.size()) != std::string::npos,
+          "a question names the installed %s, then this %s: \"%s\"", installed.c_str(),
+          run.c_str(), text.c_str());
+    if (!box)
+        return false;
+    if (button)
+        PressButton(box, button);
+    else
+        PressKey(box, VK_RETURN);
+    return WaitWindowGone(box);
 }
 
 // The fourteen files the installation must leave, in KB rounded up.
@@ -1370,15 +1440,16 @@ void CheckRegistry(bool windowsNT, const char *group, const char *installDir)
     CheckEntry(WIN_UNINSTALL, "\"" + uninstaller + "\"", group, folder);
     ok(MachineString(WIN_UNINSTALL, "QuietUninstallString") == "\"" + uninstaller + "\" /S",
        "QuietUninstallString: %s", MachineString(WIN_UNINSTALL, "QuietUninstallString").c_str());
-    ok(MachineString(WIN_UNINSTALL, "Publisher") == VersionString("CompanyName"),
+    std::string maker = VersionText(g_setupPath, "CompanyName");
+    std::string version = VersionText(g_setupPath, "ProductVersion");
+    ok(MachineString(WIN_UNINSTALL, "Publisher") == maker,
        "Publisher: %s, the version resource names %s",
-       MachineString(WIN_UNINSTALL, "Publisher").c_str(), VersionString("CompanyName").c_str());
+       MachineString(WIN_UNINSTALL, "Publisher").c_str(), maker.c_str());
     ok(MachineString(WIN_UNINSTALL, "DisplayIcon") == folder + "\\quillmere.exe",
        "DisplayIcon: %s", MachineString(WIN_UNINSTALL, "DisplayIcon").c_str());
-    ok(MachineString(WIN_UNINSTALL, "DisplayVersion") == VersionString("ProductVersion"),
+    ok(MachineString(WIN_UNINSTALL, "DisplayVersion") == version,
        "DisplayVersion: %s, the version resource says %s",
-       MachineString(WIN_UNINSTALL, "DisplayVersion").c_str(),
-       VersionString("ProductVersion").c_str());
+       MachineString(WIN_UNINSTALL, "DisplayVersion").c_str(), version.c_str());
     ok(MachineString(WIN_UNINSTALL, "InstallLocation") == folder, "InstallLocation: %s",
        MachineString(WIN_UNINSTALL, "InstallLocation").c_str());
     ok(MachineNumber(WIN_UNINSTALL, "EstimatedSize") == PayloadKilobytes(),

@@ -27,6 +27,11 @@ struct ScenarioEntry {
 // The program under test and any further arguments, from the driver's command line.
 extern std::string g_setupPath;
 extern std::string g_extraArgument;
+// The folder of a build of a later version (its setup.exe and payload), the fourth argument.
+extern std::string g_laterBuild;
+// Starts and compares with the later build from now on (as the program under test and the
+// payload), or with the build under test again.
+void UseLaterBuild(bool later);
 
 // Process: the program under test is setup.exe, or any program started or followed since.
 // Unquoted, its path begins its command line as written, blanks and all, as a launcher
@@ -202,6 +207,8 @@ struct PayloadRow {
 #define PAYLOAD_ROWS 14
 extern const PayloadRow g_rows[PAYLOAD_ROWS];
 std::string Installed(int row, const char *installDir = INSTALL_DIR);
+// Whether the row's file is a program or a library, which carry version resources.
+bool IsProgramRow(int row);
 std::string TemporaryFolder();
 // The names in the temporary folder, sorted; StartSetup notes them.
 std::vector<std::string> TemporaryFolderEntries();
@@ -229,8 +236,10 @@ void FinishAndExpectSuccess();
 bool InstallWithStartMenu();
 
 // Files, registry and shortcuts as the installed product left them, nothing of the
-// installer's own beside the files; the temporary folder as it was when setup.exe started.
-void CheckInstalledFiles(const char *installDir = INSTALL_DIR);
+// installer's own beside the files; the temporary folder as it was when setup.exe started;
+// settings: what the user's own settings hold, which a reinstallation keeps (NULL: as built).
+#define SETTINGS_ROW 1 // userprefs.cfg
+void CheckInstalledFiles(const char *installDir = INSTALL_DIR, const char *settings = NULL);
 // What the installer may leave beside the installed files, "" when there is nothing.
 std::string InstallerFilesLeft(const char *installDir = INSTALL_DIR);
 // The three shortcuts in folder, leading into installDir.
@@ -270,5 +279,16 @@ int ProductKeysLeft();
 bool ConfirmRemoval(const char *question, const char *group);
 // The helper's report, answered, and its exit code.
 void ExpectReport(const char *report, DWORD expected);
+
+// Versions: a text of a file's version resource ("ProductVersion", "CompanyName"...), or
+// "<none>"; a file's version, "a.b.c.d" where the resource's fixed file and product
+// versions and its FileVersion and ProductVersion texts agree, else all four.
+std::string VersionText(const std::string &path, const char *name);
+std::string FileVersion(const std::string &path);
+// The question setup.exe asks before its licence where the later build's version is
+// installed, checked to name that version, then its own; answered with button, or with
+// Enter, as its default, when 0.
+bool AnswerDowngrade(int button, const char *file, int line);
+#define ANSWER_DOWNGRADE(button) AnswerDowngrade(button, __FILE__, __LINE__)
 
 #endif

@@ -142,10 +142,12 @@ static void SetMachineString(const char *key, const char *name, const char *valu
     }
 }
 
-// Starts the installer into a directory that exists already and goes on when asked.
-static bool StartIntoExistingDirectory(bool unquoted = false)
+// Starts the installer into a directory that exists already and goes on when asked, and
+// first, where the later build is installed, to install this earlier version over it.
+// Unquoted, as a launcher that names only the program starts it.
+static bool StartIntoExistingDirectory(bool laterInstalled = false, bool unquoted = false)
 {
-    if (!StartSetup("C:\\", "", unquoted))
+    if (!StartSetup("C:\\", "", unquoted) || (laterInstalled && !ANSWER_DOWNGRADE(IDYES)))
         return false;
     AcceptLicence();
     HWND dirPage = NextOnDirPage();
@@ -184,16 +186,16 @@ static void CancelCopy()
     ok(code == ERROR_INSTALL_USEREXIT, "exit code 1602 (cancelled), got %lu", code);
 }
 
+#define PROGRAM_ROW 6  // quillmere.exe
 #define REMOVER_ROW 10 // removequill.exe
 #define USERS_FILE INSTALL_DIR "\\my notes.txt"
-#define SETTINGS_ROW 1 // userprefs.cfg, which a reinstallation keeps
 
-// What an earlier installation's file holds; this build's for the remover, which must
-// run, and for the user's settings, which stay.
+// What an earlier installation's file holds; this build's for the two programs, which must
+// run and tell their version, and for the user's settings, which stay.
 static std::string EarlierContents(int row)
 {
     std::string built = g_extraArgument + g_rows[row].destination;
-    return row == SETTINGS_ROW || row == REMOVER_ROW
+    return row == SETTINGS_ROW || row == PROGRAM_ROW || row == REMOVER_ROW
                ? FileContents(built.c_str())
                : "file " + std::to_string(row) + " of an earlier installation";
 }
@@ -237,26 +239,59 @@ static bool InstallAs(const char *version, bool windowsNT)
     return true;
 }
 
-static DWORD SetupUnseen(const char *arguments);
+// setup.exe with these switches, watched to its end for any window of its own; its exit
+// code.
+static DWORD SetupUnseen(const char *arguments)
+{
+    std::string shown;
+    if (!StartSetup("C:\\", arguments))
+        return STILL_ACTIVE;
+    ok(WatchUnseen(ProgramTreeEnded, &shown, 4 * WAIT_MS), "setup.exe %s ends unseen (saw %s)",
+       arguments, shown.c_str());
+    return WaitSetupExit(0);
+}
 
-// Windows 98 keeps its uninstall list below the "Windows" key, the only entry there; a
-// second installation over the first, started as a launcher that names only the program
-// starts it from a folder with a blank, rewrites every value and shortcut and replaces
+#define VERSION_LOG "C:\\versions.log"
+
+// Whether the last run's log says what it was to the installed version.
+static bool LoggedRoad(const std::string &installed, const char *road, const std::string &run)
+{
+    std::string line = "Installed version " + installed + ": " + road + " " + run + "\r\n";
+    return FileContents(VERSION_LOG).find(line) != std::string::npos;
+}
+
+// Windows 98 keeps its uninstall list below the "Windows" key, the only entry there, with
+// no version: the installed program tells it. A reinstallation cancelled on the copy page
+// gives every file back. The later version goes over the first installation; this earlier
+// one then refuses silently, and asks first when a launcher that names only the program
+// starts it from a folder with a blank: Yes rewrites every value and shortcut and replaces
 // every file. Windows 98's list of installed programs runs the entry's command as it
-// stands, and removes it; a silent setup.exe started the moment the removal's process
-// has ended, while its helper still shows its report, installs everything again, and
-// keeps it after the helper has ended.
+// stands, and removes it; a silent setup.exe started the moment the removal's process has
+// ended, while its helper still shows its report, installs everything again, and keeps it
+// after the helper has ended.
 SCENARIO(install_twice_win98)
 {
     if (!InstallAs("win98", false))
         return;
     KillSetup();
-    // A reinstallation cancelled on the copy page gives every file back.
     MarkInstalled();
     if (!StartIntoExistingDirectory())
         return;
     CancelCopy();
     CheckAsBefore();
+    DeleteFileA(USERS_FILE);
+
+    std::string earlier = VersionText(g_setupPath, "ProductVersion");
+    UseLaterBuild(true);
+    std::string later = VersionText(g_setupPath, "ProductVersion");
+    DWORD code = SetupUnseen("/S /LOG=" VERSION_LOG);
+    ok(code == 0 && LoggedRoad(earlier, "upgrade to", later),
+       "the later version: exit code 0 (got %lu), an upgrade from the program's %s:\n%s", code,
+       earlier.c_str(), FileContents(VERSION_LOG).c_str());
+    CheckRegistry(false);
+    UseLaterBuild(false);
+    code = SetupUnseen("/S");
+    ok(code == ERROR_PRODUCT_VERSION, "this earlier one: exit code 1638, got %lu", code);
 
     SetMachineString(WIN_UNINSTALL, "DisplayName", "stale");
     SetMachineString(APP_PATH, "Path", "stale");
@@ -267,7 +302,7 @@ SCENARIO(install_twice_win98)
     ok(CopyFileA(g_setupPath.c_str(), NEW_FOLDER "\\setup.exe", FALSE), "setup.exe in %s",
        NEW_FOLDER);
     g_setupPath = NEW_FOLDER "\\setup.exe";
-    if (!StartIntoExistingDirectory(true))
+    if (!StartIntoExistingDirectory(true, true))
         return;
     FinishAndExpectSuccess();
     CheckRegistry(false);
@@ -279,7 +314,7 @@ SCENARIO(install_twice_win98)
         !ConfirmRemoval(CONFIRM_TEXT(PROGRAM_GROUP), PROGRAM_GROUP))
         return;
     DWORD helper = SetupProcessId();
-    DWORD code = SetupUnseen("/S");
+    code = SetupUnseen("/S");
     ok(code == 0, "setup.exe /S started at once ends with 0, got %lu", code);
     if (FollowProcess(helper))
         ExpectReport("Quillmere has been removed.\n\n"
@@ -292,18 +327,6 @@ SCENARIO(install_twice_win98)
 
 #define DEPLOY_DIR "C:\\Deploy to\\Quill mere"
 #define DEPLOY_LOG "C:\\setup log.txt"
-
-// setup.exe with these switches, watched to its end for any window of its own; its exit
-// code.
-static DWORD SetupUnseen(const char *arguments)
-{
-    std::string shown;
-    if (!StartSetup("C:\\", arguments))
-        return STILL_ACTIVE;
-    ok(WatchUnseen(ProgramTreeEnded, &shown, 4 * WAIT_MS), "setup.exe %s ends unseen (saw %s)",
-       arguments, shown.c_str());
-    return WaitSetupExit(0);
-}
 
 // A command line started beside the program under test, as the system's list of installed
 // programs or a person starts it; its process, NULL when it could not start.
@@ -398,7 +421,6 @@ SCENARIO(second_setup)
 }
 
 #define OTHER_DIR "C:\\Apps\\Quillmere"
-#define PROGRAM_ROW 6 // quillmere.exe
 
 // Every installed file's last write, to see that nothing was written.
 static std::vector<std::string> WriteTimes(const char *installDir)
@@ -458,6 +480,62 @@ SCENARIO(reinstall_while_running)
     CheckInstalledFiles(OTHER_DIR);
     ok(WriteTimes(OTHER_DIR) != before && !FolderExists(INSTALL_DIR),
        "the files were written again where they were");
+}
+
+#define NOTES_ROW 9 // notes.wri
+
+#define USER_SETTINGS "[Window]\r\nLeft=40\r\n"
+
+// One installation through the versions it meets: the same version again puts back a file
+// that went (a repair); the later one replaces every file, the entry's version and every
+// file's own (an upgrade); both keep the user's own settings. This earlier one then writes
+// nothing, silently and with progress (1638), and interactively asks first: No, its
+// default, cancels (1602).
+SCENARIO(versions)
+{
+    std::string earlier = VersionText(g_setupPath, "ProductVersion");
+    DWORD code = SetupUnseen("/S");
+    ok(code == 0 && DeleteFileA(Installed(NOTES_ROW).c_str()) &&
+           WriteWholeFile(Installed(SETTINGS_ROW).c_str(), USER_SETTINGS),
+       "installed, got %lu", code);
+    code = SetupUnseen("/S /LOG=" VERSION_LOG);
+    ok(code == 0 && LoggedRoad(earlier, "repair with", earlier) &&
+           FileContents(VERSION_LOG).find("Kept " + Installed(SETTINGS_ROW)) != std::string::npos,
+       "the same version: exit code 0 (got %lu), a repair, the settings kept:\n%s", code,
+       FileContents(VERSION_LOG).c_str());
+    CheckInstalledFiles(INSTALL_DIR, USER_SETTINGS);
+
+    UseLaterBuild(true);
+    std::string later = VersionText(g_setupPath, "ProductVersion");
+    code = SetupUnseen("/S /LOG=" VERSION_LOG);
+    ok(code == 0 && LoggedRoad(earlier, "upgrade to", later),
+       "the later version: exit code 0 (got %lu), an upgrade:\n%s", code,
+       FileContents(VERSION_LOG).c_str());
+    CheckInstalledFiles(INSTALL_DIR, USER_SETTINGS);
+    CheckRegistry(true, SYSTEM_GROUP);
+    for (int row = 0; row < PAYLOAD_ROWS; ++row) {
+        std::string file = Installed(row);
+        ok(!IsProgramRow(row) || FileVersion(file) == later, "%s: version %s, expected %s",
+           file.c_str(), FileVersion(file).c_str(), later.c_str());
+    }
+
+    UseLaterBuild(false);
+    std::vector<std::string> before = WriteTimes(INSTALL_DIR);
+    for (const char *mode : {"/S", "/passive"}) {
+        code = SetupUnseen((std::string(mode) + " /LOG=" VERSION_LOG).c_str());
+        ok(code == ERROR_PRODUCT_VERSION && WriteTimes(INSTALL_DIR) == before &&
+               MachineString(WIN_UNINSTALL, "DisplayVersion") == later &&
+               LoggedRoad(later, "downgrade to", earlier),
+           "%s over the later version: exit code 1638 (got %lu), nothing written:\n%s", mode,
+           code, FileContents(VERSION_LOG).c_str());
+    }
+    if (!StartSetup() || !ANSWER_DOWNGRADE(0))
+        return;
+    ANSWER(WaitMainWindow(), "Program will exit", "Setup canceled", IDOK);
+    code = WaitSetupExit();
+    ok(code == ERROR_INSTALL_USEREXIT && WriteTimes(INSTALL_DIR) == before &&
+           MachineString(WIN_UNINSTALL, "DisplayVersion") == later,
+       "No: exit code 1602 (got %lu), nothing written", code);
 }
 
 // A system library that lacks a function setup.exe calls (one of the product's own

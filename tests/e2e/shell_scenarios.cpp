@@ -1,5 +1,6 @@
 // The main window, the backdrop and the closing steps.
 #include "driver.h"
+#include <algorithm>
 
 static HWND StartAndFindMain()
 {
@@ -68,7 +69,8 @@ static void CheckSupportedWindows(const std::string &program)
 }
 
 // What Windows shows of the installer and the uninstaller before they run: version
-// information and the manifest.
+// information and the manifest. Every program and library of the payload carries the
+// installer's version, product and maker, under its own name and description.
 SCENARIO(version_information)
 {
     DWORD handle = 0;
@@ -89,6 +91,26 @@ SCENARIO(version_information)
                lstrcmpA(value, fields[i][1]) == 0,
            "%s: expected \"%s\", got \"%s\"", fields[i][0], fields[i][1], value ? value : "");
     }
+    std::string version = FileVersion(g_setupPath), maker = VersionText(g_setupPath, "CompanyName");
+    std::vector<std::string> descriptions = {VersionText(g_setupPath, "FileDescription")};
+    for (int row = 0; row < PAYLOAD_ROWS; ++row) {
+        std::string name = g_rows[row].destination + 1, file = g_extraArgument + "\\" + name;
+        if (!IsProgramRow(row))
+            continue;
+        std::string description = VersionText(file, "FileDescription");
+        ok(FileVersion(file) == version && VersionText(file, "ProductName") == "Quillmere" &&
+               VersionText(file, "CompanyName") == maker &&
+               VersionText(file, "OriginalFilename") == name && description != "<none>" &&
+               std::find(descriptions.begin(), descriptions.end(), description) ==
+                   descriptions.end(),
+           "%s: version %s, product %s, maker %s, file %s, description %s", name.c_str(),
+           FileVersion(file).c_str(), VersionText(file, "ProductName").c_str(),
+           VersionText(file, "CompanyName").c_str(), VersionText(file, "OriginalFilename").c_str(),
+           description.c_str());
+        descriptions.push_back(description);
+    }
+    ok(descriptions.size() == 9, "setup.exe and 8 programs and libraries, %d found",
+       (int)descriptions.size());
     CheckSupportedWindows(g_setupPath);
     CheckSupportedWindows(g_extraArgument + "\\removequill.exe");
     // Aware of the system's DPI, so that Windows does not scale it as a blurred picture.

@@ -1,4 +1,5 @@
-// The finish: program-group folder, shell links and registry entries.
+// The finish: program-group folder, shell links and registry entries, and the version an
+// earlier installation recorded.
 #include "../check.h"
 #include "../../pages/internal.h"
 #include "../../install/internal.h"
@@ -32,6 +33,31 @@ static void TestVersionKey()
         ok(lstrcmpA(VersionKeyPath(cases[i].version), cases[i].key) == 0,
            "version %08lX: expected %s, got %s", cases[i].version, cases[i].key,
            VersionKeyPath(cases[i].version));
+}
+
+struct VersionTextCase {
+    const char *text;
+    ULONGLONG value; // 0: refused
+};
+
+// A version the entry names is read as four numbers, compared as one: 1.10 is later than
+// 1.9. Anything else tells no version.
+static void TestParseVersion()
+{
+    static const VersionTextCase cases[] = {
+        {"1.0.0.0", 0x0001000000000000}, {"0.0.0.1", 1},
+        {"1.10.0.0", 0x0001000A00000000}, {"1.9.65535.65535", 0x00010009FFFFFFFF},
+        {"65535.65535.65535.65535", ~0ULL}, {"1.0.0", 0}, {"1.0.0.0.0", 0},
+        {"65536.0.0.0", 0}, {"4294967297.0.0.0", 0}, {"1.0.0.x", 0}, {"", 0},
+        {"1..0.0", 0}, {" 1.0.0.0", 0}, {"1.0.0.0 ", 0}, {"-1.0.0.0", 0},
+    };
+    for (const VersionTextCase &c : cases) {
+        Version version = {0};
+        BOOL read = ParseVersion(c.text, &version);
+        ok(read == (c.value != 0) && (!read || version.value == c.value),
+           "\"%s\": expected %d %016llX, got %d %016llX", c.text, c.value != 0, c.value, read,
+           version.value);
+    }
 }
 
 struct FolderCase {
@@ -335,6 +361,7 @@ static void TestRegistryFailure()
 int main()
 {
     TestVersionKey();
+    TestParseVersion();
     TestProgramGroupFolder();
     TestCreateShortcut();
     TestRegistryEntries();

@@ -1,12 +1,13 @@
-// The product's version: the version resource of setup.exe and the uninstall entry's
-// DisplayVersion are made from these four numbers.
+// The product's version and maker, as every shipped file's version resource, the uninstall
+// entry and the log give them. The build names the four numbers (make build
+// VERSION=a.b.c.d, 1.0.0.0 without it); the maker is named here alone.
 #ifndef QUILLMERE_VERSION_H
 #define QUILLMERE_VERSION_H
 
-#define VERSION_MAJOR 1
-#define VERSION_MINOR 0
-#define VERSION_PATCH 0
-#define VERSION_BUILD 0
+#if !defined(VERSION_MAJOR) || !defined(VERSION_MINOR) || !defined(VERSION_PATCH) ||          \
+    !defined(VERSION_BUILD)
+#error "the build names the version's four numbers (VERSION_MAJOR to VERSION_BUILD)"
+#endif
 
 // The maker, as the version resource and the list of installed programs name it.
 #define VERSION_COMPANY "The Quillmere team"
