@@ -1,6 +1,7 @@
 #include "internal.h"
 #include "../shared/dll_search.h"
 #include "../shared/sharing.h"
+#include "../shared/stack_guard.h"
 #include "../res/version.h"
 #include <delayimp.h>
 
@@ -165,8 +166,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int)
 
 // setup.exe needs nothing of the C runtime's start-up, whose prebuilt code is not fit for
 // the i486 that Windows 98 runs on. WinMain is given the whole command line.
-extern "C" void SetupEntry()
+extern "C" UNGUARDED void SetupEntry()
 {
+    SeedStackGuard();
     SetExitCode(WinMain(GetModuleHandleA(NULL), NULL, GetCommandLineA(), SW_SHOWDEFAULT));
     EndSetup();
 }

@@ -2,6 +2,7 @@
 // none of its services, and its prebuilt code is not fit for the i486 that Windows 98
 // runs on.
 #include <windows.h>
+#include "stack_guard.h"
 
 // The command line after the program's name, as WinMain receives it: the name may be
 // quoted, and the blanks after it are skipped.
@@ -21,8 +22,9 @@ static char *ArgumentsOf(char *line)
     return line;
 }
 
-extern "C" void ProgramEntry()
+extern "C" UNGUARDED void ProgramEntry()
 {
+    SeedStackGuard();
     STARTUPINFOA startup;
     startup.cb = sizeof startup;
     GetStartupInfoA(&startup);
