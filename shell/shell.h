@@ -42,6 +42,8 @@ BOOL IsFullFolder(char *folder);
 
 // log.cpp: the log the command line asks for, written as the run goes; without one these
 // do nothing.
+// The log made new; FALSE when it cannot be written, or its name leads to it through a link
+// or it has another name too (refused with ERROR_ACCESS_DENIED, left as it was).
 BOOL OpenLog(const char *path);
 void Log(const char *text);
 void LogLine(const char *label, const char *text);
