@@ -2,8 +2,8 @@
 #include "../pages/pages.h"
 #include "../install/install.h"
 
-// An existing folder is used, as if the directory page's question had been answered Yes;
-// where nobody can be asked to free space, the run ends.
+// An existing folder is used, as if the directory page's question had been answered Yes,
+// once it is protected; where nobody can be asked to free space, the run ends.
 BOOL PrepareUnattended()
 {
     ProposeInstallDir();
@@ -13,7 +13,10 @@ BOOL PrepareUnattended()
         SetExitCode(ERROR_DISK_FULL);
         return FALSE;
     }
-    MakeInstallDir();
+    if (!MakeInstallDir() && !ProtectInstallFolder(g_installDir)) {
+        SetExitCode(ERROR_INSTALL_FAILURE);
+        return FALSE;
+    }
     return TRUE;
 }
 
