@@ -1,12 +1,13 @@
 #include "install.h"
 #include "../shared/dll_search.h"
+#include "../shared/system_folder.h"
 #include "../shell/shell.h"
 #include <aclapi.h>
 #include <stddef.h>
 
-typedef DWORD(WINAPI *GetSecurityFunction)(LPSTR, SE_OBJECT_TYPE, SECURITY_INFORMATION, PSID *,
+typedef DWORD(WINAPI *GetSecurityFunction)(HANDLE, SE_OBJECT_TYPE, SECURITY_INFORMATION, PSID *,
                                            PSID *, PACL *, PACL *, PSECURITY_DESCRIPTOR *);
-typedef DWORD(WINAPI *SetSecurityFunction)(LPSTR, SE_OBJECT_TYPE, SECURITY_INFORMATION, PSID, PSID,
+typedef DWORD(WINAPI *SetSecurityFunction)(HANDLE, SE_OBJECT_TYPE, SECURITY_INFORMATION, PSID, PSID,
                                            PACL, PACL);
 
 // What lets its holder change a folder or what lies in it.
@@ -53,7 +54,6 @@ static const FolderDescriptor g_protection = {
 };
 static const SECURITY_ATTRIBUTES g_protectedFolder = {sizeof g_protectedFolder,
                                                       (void *)&g_protection, FALSE};
-static char g_protectionText[PATH_CHARS + 400];
 
 BOOL MakeProtectedFolder(const char *folder)
 {
@@ -79,14 +79,13 @@ static BOOL IsTrusted(const BYTE *sid)
 // Whether someone other than Administrators and SYSTEM owns the folder or may change it
 // (no DACL lets everyone); what cannot be read counts as open. An entry that denies only
 // takes away; one of any other kind counts by its rights.
-static BOOL OpenToUsers(GetSecurityFunction getSecurity, const char *folder)
+static BOOL OpenToUsers(GetSecurityFunction getSecurity, HANDLE folder)
 {
     PSID owner;
     PACL dacl;
     PSECURITY_DESCRIPTOR descriptor;
-    if (getSecurity((LPSTR)folder, SE_FILE_OBJECT,
-                    OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION, &owner, NULL, &dacl,
-                    NULL, &descriptor) != ERROR_SUCCESS)
+    if (getSecurity(folder, SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION,
+                    &owner, NULL, &dacl, NULL, &descriptor) != ERROR_SUCCESS)
         return TRUE;
     BOOL open = !IsTrusted((const BYTE *)owner) || !dacl;
     const BYTE *entry = (const BYTE *)(dacl + 1);
@@ -125,37 +124,41 @@ static BOOL InProgramFiles(const char *folder)
     return FALSE;
 }
 
+// The folder is held while it is looked at and changed, so that it cannot be swapped for
+// a link meanwhile, and opened as it is: a link is refused, not followed to what it names,
+// and would stay its maker's to change.
 BOOL ProtectInstallFolder(const char *folder)
 {
-    DWORD attributes = GetFileAttributesA(folder);
-    if (!OnWindowsNT() || attributes == INVALID_FILE_ATTRIBUTES || InProgramFiles(folder))
+    if (!OnWindowsNT() || !IsFolder(folder) || InProgramFiles(folder))
         return TRUE;
     HMODULE security = GetModuleHandleA("advapi32.dll"); // Windows 98's lacks these calls
     GetSecurityFunction getSecurity =
-        ExportAs<GetSecurityFunction>(GetProcAddress(security, "GetNamedSecurityInfoA"));
+        ExportAs<GetSecurityFunction>(GetProcAddress(security, "GetSecurityInfo"));
     SetSecurityFunction setSecurity =
-        ExportAs<SetSecurityFunction>(GetProcAddress(security, "SetNamedSecurityInfoA"));
-    // A link would be followed to whatever it names, and stay its maker's to change.
-    DWORD error = ERROR_ACCESS_DENIED;
-    if (!(attributes & FILE_ATTRIBUTE_REPARSE_POINT) && getSecurity && setSecurity) {
-        if (!OpenToUsers(getSecurity, folder))
-            return TRUE;
-        error = setSecurity((LPSTR)folder, SE_FILE_OBJECT,
-                            OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION |
-                                PROTECTED_DACL_SECURITY_INFORMATION,
-                            (PSID)&g_protection.owner, NULL, (PACL)&g_protection.dacl, NULL);
-        if (error == ERROR_SUCCESS) {
-            LogLine("Protected from non-administrators, who could change it: ", folder);
-            return TRUE;
-        }
+        ExportAs<SetSecurityFunction>(GetProcAddress(security, "SetSecurityInfo"));
+    HANDLE held = CreateFileA(folder, READ_CONTROL | WRITE_DAC | WRITE_OWNER,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE, NULL, OPEN_EXISTING,
+                              FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, NULL);
+    DWORD error = held == INVALID_HANDLE_VALUE ? GetLastError() : ERROR_ACCESS_DENIED;
+    BOOL open = TRUE;
+    BY_HANDLE_FILE_INFORMATION about;
+    if (held != INVALID_HANDLE_VALUE && GetFileInformationByHandle(held, &about) &&
+        !(about.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) && getSecurity && setSecurity) {
+        open = OpenToUsers(getSecurity, held);
+        error = ERROR_SUCCESS;
+        if (open)
+            error = setSecurity(held, SE_FILE_OBJECT,
+                                OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION |
+                                    PROTECTED_DACL_SECURITY_INFORMATION,
+                                (PSID)&g_protection.owner, NULL, (PACL)&g_protection.dacl, NULL);
     }
-    char why[256];
-    DescribeError(error, why, sizeof why);
-    CopyText(g_protectionText, sizeof g_protectionText,
-             "The folder cannot be protected from other users:\n");
-    AppendText(g_protectionText, sizeof g_protectionText, folder);
-    AppendText(g_protectionText, sizeof g_protectionText, "\n");
-    AppendText(g_protectionText, sizeof g_protectionText, why);
-    Report(g_hMainWnd, g_protectionText, "Setup", MB_OK | MB_ICONERROR);
+    if (held != INVALID_HANDLE_VALUE)
+        CloseHandle(held);
+    if (error == ERROR_SUCCESS) {
+        if (open)
+            LogLine("Protected from non-administrators, who could change it: ", folder);
+        return TRUE;
+    }
+    ReportError("The folder cannot be protected from other users:\n", folder, error);
     return FALSE;
 }

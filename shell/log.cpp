@@ -122,6 +122,18 @@ void Report(HWND owner, const char *text, const char *caption, UINT type)
         MessageBoxA(owner, text, caption, type);
 }
 
+void ReportError(const char *text, const char *name, DWORD error)
+{
+    static char message[PATH_CHARS + 300];
+    char why[256];
+    DescribeError(error, why, sizeof why);
+    CopyText(message, sizeof message, text);
+    AppendText(message, sizeof message, name);
+    AppendText(message, sizeof message, "\n");
+    AppendText(message, sizeof message, why);
+    Report(g_hMainWnd, message, "Setup", MB_OK | MB_ICONERROR);
+}
+
 void SetExitCode(int exitCode)
 {
     if (!g_exitCodeSet)

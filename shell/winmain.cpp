@@ -98,13 +98,7 @@ static BOOL StartLog()
         LogStart();
         return TRUE;
     }
-    char why[256];
-    DescribeError(GetLastError(), why, sizeof why);
-    CopyText(g_messageText, sizeof g_messageText, "The log file cannot be created:\n");
-    AppendText(g_messageText, sizeof g_messageText, g_switches.log);
-    AppendText(g_messageText, sizeof g_messageText, "\n");
-    AppendText(g_messageText, sizeof g_messageText, why);
-    Report(NULL, g_messageText, "Setup", MB_OK | MB_ICONERROR);
+    ReportError("The log file cannot be created:\n", g_switches.log, GetLastError());
     return FALSE;
 }
 

@@ -105,7 +105,7 @@ static DWORD WINAPI AnswerFinalPath(HANDLE file, LPSTR path, DWORD size, DWORD f
     return lstrlenA(g_finalPath);
 }
 
-static DWORD WINAPI AnswerGetSecurity(LPSTR, SE_OBJECT_TYPE, SECURITY_INFORMATION, PSID *owner,
+static DWORD WINAPI AnswerGetSecurity(HANDLE, SE_OBJECT_TYPE, SECURITY_INFORMATION, PSID *owner,
                                       PSID *, PACL *dacl, PACL *, PSECURITY_DESCRIPTOR *descriptor)
 {
     BOOL present, defaulted;
@@ -117,7 +117,7 @@ static DWORD WINAPI AnswerGetSecurity(LPSTR, SE_OBJECT_TYPE, SECURITY_INFORMATIO
     return ERROR_SUCCESS;
 }
 
-static DWORD WINAPI AnswerSetSecurity(LPSTR, SE_OBJECT_TYPE, SECURITY_INFORMATION what, PSID owner,
+static DWORD WINAPI AnswerSetSecurity(HANDLE, SE_OBJECT_TYPE, SECURITY_INFORMATION what, PSID owner,
                                       PSID, PACL dacl, PACL)
 {
     ++g_setCalls;
@@ -133,8 +133,8 @@ static FARPROC WINAPI AnswerGetProcAddress(HMODULE module, LPCSTR name)
         void (*answer)();
     } answers[] = {
         {"GetFinalPathNameByHandleA", (void (*)())AnswerFinalPath},
-        {"GetNamedSecurityInfoA", (void (*)())AnswerGetSecurity},
-        {"SetNamedSecurityInfoA", (void (*)())AnswerSetSecurity},
+        {"GetSecurityInfo", (void (*)())AnswerGetSecurity},
+        {"SetSecurityInfo", (void (*)())AnswerSetSecurity},
     };
     for (const auto &answer : answers)
         if (HIWORD(name) && lstrcmpA(name, answer.name) == 0)
