@@ -42,6 +42,19 @@ void ProgressEnd();
 // shortcut.cpp: one shell link; a link path longer than MAX_PATH - 1 is refused, not cut.
 HRESULT CreateShortcut(const char *target, const char *linkFile, const char *description);
 
+// folder_security.cpp: the installation folder as Program Files is kept, where the system
+// has permissions (Windows NT): owned by Administrators; Administrators and SYSTEM have
+// full control, Users read and execute, there and, inherited, below; nothing comes from
+// its parent. setup.exe, the uninstaller and the recovery of a stopped installation trust
+// what lies there.
+// A folder made so; Windows 9x makes a plain one.
+BOOL MakeProtectedFolder(const char *folder);
+// An existing folder outside the system's Program Files folder that someone other than
+// Administrators and SYSTEM owns or may change is given that protection, and the log says
+// so; FALSE, reported, when it cannot be, or the folder is a link. TRUE on Windows 9x and
+// for a folder that does not exist.
+BOOL ProtectInstallFolder(const char *folder);
+
 // registry.cpp
 // The uninstall entry and the application path; a version key that cannot be opened is
 // reported in a message box owned by the main window. The entry below the "Windows" key,

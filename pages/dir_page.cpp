@@ -37,17 +37,17 @@ void ProposeInstallDir()
 }
 
 // A folder named on the command line may lie in folders that do not exist yet: they are
-// made first.
+// made first, protected as the installation folder is.
 BOOL MakeInstallDir()
 {
     for (char *separator = g_installDir + 3; *separator; ++separator) {
         if (*separator == '\\') {
             *separator = '\0';
-            CreateDirectoryA(g_installDir, &g_securityAttributes);
+            MakeProtectedFolder(g_installDir);
             *separator = '\\';
         }
     }
-    return CreateDirectoryA(g_installDir, &g_securityAttributes);
+    return MakeProtectedFolder(g_installDir);
 }
 
 static LRESULT OnDirInit(HWND page, UINT, WPARAM, LPARAM)
@@ -73,12 +73,13 @@ static void OnDirNext(HWND page)
         return;
     }
     EndDialog(page, 0);
-    if (!MakeInstallDir() &&
-        MessageBoxA(page, EXISTS_QUESTION, NULL, MB_YESNO | MB_ICONQUESTION) == IDNO) {
+    if (MakeInstallDir()) {
+        ArmStep(ID_STEP_COPY, 100);
+    } else if (MessageBoxA(page, EXISTS_QUESTION, NULL, MB_YESNO | MB_ICONQUESTION) == IDNO) {
         ArmStep(ID_STEP_CANCELLED, 100);
-        return;
+    } else {
+        ArmStep(ProtectInstallFolder(g_installDir) ? ID_STEP_COPY : ID_STEP_ERROR, 100);
     }
-    ArmStep(ID_STEP_COPY, 100);
 }
 
 static LRESULT OnDirButton(HWND page, WORD id, WORD, LPARAM)

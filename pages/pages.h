@@ -27,7 +27,8 @@ int ShowDirPage(HWND owner);
 // The folder the page proposes, in g_installDir: the command line's, or the product
 // folder in the default place; with the free space of its drive.
 void ProposeInstallDir();
-// Makes g_installDir and any folder it lies in; FALSE when it cannot be made or exists.
+// Makes g_installDir and any folder it lies in, protected (MakeProtectedFolder); FALSE when
+// it cannot be made or exists.
 BOOL MakeInstallDir();
 
 // folder_browser.cpp: the drive and folder in which the product folder is made

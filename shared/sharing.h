@@ -5,9 +5,9 @@
 
 #include <windows.h>
 
-// Takes the mark that one setup or removal of Quillmere holds for its whole run, per
-// session where the system has sessions; FALSE when another run holds it, whose window
-// is then brought to the front if show.
+// Takes the mark that one setup or removal of Quillmere holds for its whole run, one for
+// the whole machine; FALSE when another run holds it, or it exists and cannot be opened,
+// and the window of that run is then brought to the front if show.
 BOOL RunAlone(BOOL show);
 // Lets go of that mark before the process ends, so that the next run may begin.
 void StopRunningAlone();

@@ -42,6 +42,8 @@ BOOL IsFullFolder(char *folder);
 
 // log.cpp: the log the command line asks for, written as the run goes; without one these
 // do nothing.
+// The log made new; FALSE when it cannot be written, or its name leads to it through a link
+// or it has another name too (refused with ERROR_ACCESS_DENIED, left as it was).
 BOOL OpenLog(const char *path);
 void Log(const char *text);
 void LogLine(const char *label, const char *text);
@@ -50,6 +52,8 @@ void LogNumber(const char *label, DWORD number);
 void LogFailure(const char *what, DWORD error);
 // A report to the user: a message box when somebody is asked, and a line of the log.
 void Report(HWND owner, const char *text, const char *caption, UINT type);
+// A failure reported: text, the name of what failed on a line of its own, then the error.
+void ReportError(const char *text, const char *name, DWORD error);
 // The process's exit code: the first outcome set is the one the run ends with, so that no
 // later step turns a failure into another one. Until one is set, a run that ends is a
 // cancelled one (closing the window cancels).

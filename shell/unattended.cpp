@@ -2,9 +2,9 @@
 #include "../pages/pages.h"
 #include "../install/install.h"
 
-// An existing folder is used, as if the directory page's question had been answered Yes;
-// where nobody can be asked to free space, or whether a later version may be replaced,
-// the run ends.
+// An existing folder is used, as if the directory page's question had been answered Yes,
+// once it is protected; where nobody can be asked to free space, or whether a later
+// version may be replaced, the run ends.
 BOOL PrepareUnattended()
 {
     if (!AcceptInstalledVersion(NULL))
@@ -16,7 +16,10 @@ BOOL PrepareUnattended()
         SetExitCode(ERROR_DISK_FULL);
         return FALSE;
     }
-    MakeInstallDir();
+    if (!MakeInstallDir() && !ProtectInstallFolder(g_installDir)) {
+        SetExitCode(ERROR_INSTALL_FAILURE);
+        return FALSE;
+    }
     return TRUE;
 }
 

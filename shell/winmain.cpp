@@ -2,6 +2,7 @@
 #include "../shared/dll_search.h"
 #include "../shared/sharing.h"
 #include "../install/install.h"
+#include "../shared/stack_guard.h"
 #include "../shared/version.h"
 #include <delayimp.h>
 
@@ -100,23 +101,19 @@ static BOOL StartLog()
         LogStart();
         return TRUE;
     }
-    char why[256];
-    DescribeError(GetLastError(), why, sizeof why);
-    CopyText(g_messageText, sizeof g_messageText, "The log file cannot be created:\n");
-    AppendText(g_messageText, sizeof g_messageText, g_switches.log);
-    AppendText(g_messageText, sizeof g_messageText, "\n");
-    AppendText(g_messageText, sizeof g_messageText, why);
-    Report(NULL, g_messageText, "Setup", MB_OK | MB_ICONERROR);
+    ReportError("The log file cannot be created:\n", g_switches.log, GetLastError());
     return FALSE;
 }
 
 // What an ended run left in the installation folder (the command line's, else the one an
-// earlier installation recorded) is put right before anything else.
+// earlier installation recorded) is put right before anything else, once nobody but
+// administrators can change what lies there.
 static void PutRightInstallation()
 {
     char folder[PATH_CHARS];
-    if (g_switches.folder[0] ? CopyText(folder, PATH_CHARS, g_switches.folder)
-                             : RecordedFolder(ENTRY_PROGRAM_DIR, folder))
+    if ((g_switches.folder[0] ? CopyText(folder, PATH_CHARS, g_switches.folder)
+                              : RecordedFolder(ENTRY_PROGRAM_DIR, folder)) &&
+        ProtectInstallFolder(folder))
         RecoverFolder(folder);
 }
 
@@ -179,8 +176,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int)
 
 // setup.exe needs nothing of the C runtime's start-up, whose prebuilt code is not fit for
 // the i486 that Windows 98 runs on. WinMain is given the whole command line.
-extern "C" void SetupEntry()
+extern "C" UNGUARDED void SetupEntry()
 {
+    SeedStackGuard();
     SetExitCode(WinMain(GetModuleHandleA(NULL), NULL, GetCommandLineA(), SW_SHOWDEFAULT));
     EndSetup();
 }

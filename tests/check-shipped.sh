@@ -6,6 +6,10 @@
 #   check-shipped.sh sizes BUILD   setup.exe at most 270 KB, and its own part (the file
 #                                  less its payload, its picture and the licence's string
 #                                  block) at most 40 KB; prints the figures.
+#   check-shipped.sh hardened BUILD  each of them carries its relocation table and is
+#                                  marked DYNAMIC_BASE, NX_COMPAT and NO_SEH, the programs
+#                                  TERMINAL_SERVER_AWARE too; each seeds its stack guard at
+#                                  its entry point; prints how many functions check it.
 #
 # "An i486 lacks" what came with the Pentium and later, which a 486 meets as an invalid
 # opcode or, worse, runs as something else (LZCNT and TZCNT as BSR and BSF): CMOVcc,
@@ -63,6 +67,96 @@ check_i486() {
     return $status
 }
 
+# "SLOT NAME" for each function FILE (loaded at BASE) imports: its calls go through SLOT.
+# Each library's line of the import directory, with its first slot, comes before its list.
+imports() {
+    i686-w64-mingw32-objdump -p "$1" | awk -v base="$2" '
+        function hex(text,   i, n) {
+            for (i = 1; i <= length(text); ++i)
+                n = n * 16 + index("0123456789abcdef", substr(text, i, 1)) - 1
+            return n
+        }
+        /^ [0-9a-f]+\t[0-9a-f]+ [0-9a-f]+ [0-9a-f]+ [0-9a-f]+ [0-9a-f]+$/ { slot = hex(base) + hex($6) }
+        /^\t[0-9a-f]+\t/ && NF == 3 { printf "0x%x %s\n", slot, $3; slot += 4 }'
+}
+
+# The files are stripped, so the guard is found by what the code does with it. The entry
+# point's first call is the seeding: it asks the tick count, the process id and the
+# performance counter, and stores one word of .bss (zero-filled: no space in the file).
+# Guarded functions compare that word on their way out and on a mismatch call what ends
+# the process (TerminateProcess). Neither the entry point before that first call nor the
+# seeding reads the word: they would check it against a value changed under them. Nothing
+# else writes it.
+check_guard() {
+    local file=$1 name=${1#"$build"/} base entry start size seeding guard
+    read -r base entry < <(i686-w64-mingw32-objdump -p "$file" |
+        awk '/^ImageBase/ { b = $2 } /^AddressOfEntryPoint/ { e = $2 } END { print b, e }')
+    read -r start size < <(i686-w64-mingw32-objdump -h "$file" | awk '$2 == ".bss" { print $4, $3 }')
+    # A function's instructions, from its address to its first return.
+    function_at() {
+        i686-w64-mingw32-objdump -d --no-show-raw-insn --start-address="$1" \
+            --stop-address=$(($1 + 256)) "$file" | awk -F'\t' 'NF > 1 { print $2 }' |
+            sed '/^ret/q'
+    }
+    # The names of the imported functions called in those instructions.
+    called() {
+        sed -nE 's/^call +\*(0x[0-9a-f]+)$/\1/p' | grep -Fwf - <(imports "$file" "$base") |
+            cut -d' ' -f2 | sort -u | tr '\n' ' '
+    }
+    entry=$((0x$base + 0x$entry))
+    seeding=$(function_at $entry | sed -nE '/^call +0x[0-9a-f]+$/ { s/.* //p; q }')
+    guard=$( [ -n "$seeding" ] && function_at $((seeding)) |
+        sed -nE 's/^mov +%e[a-z]+,(0x[0-9a-f]+)$/\1/p' | tail -1)
+    if [ -z "$guard" ] || ((guard < 0x${start:-0} || guard + 4 > 0x${start:-0} + 0x${size:-0})); then
+        echo "FAILED: $name: its entry point's first call stores no word of .bss"
+        return 1
+    fi
+    local sources early writes checks failure ending status=0
+    sources=$(function_at $((seeding)) | called)
+    early=$( (function_at $entry | sed -nE '/^call +0x/q; p'; function_at $((seeding))) |
+        grep -c "$guard,")
+    read -r writes checks failure < <(i686-w64-mingw32-objdump -d --no-show-raw-insn "$file" |
+        awk -F'\t' -v guard="$guard" 'NF < 2 { next }
+            index($2, "," guard) { ++writes }
+            $2 ~ "^(sub|cmp|xor) +" guard "," { ++checks; after = 3 }
+            after && after-- && $2 ~ /^call +0x/ && !failure { failure = $2; sub(/.* /, "", failure) }
+            END { print writes + 0, checks + 0, failure }')
+    ending=$( [ -n "$failure" ] && function_at $((failure)) | called)
+    for wanted in GetTickCount GetCurrentProcessId QueryPerformanceCounter; do
+        [[ " $sources" == *" $wanted "* ]] || status=1
+    done
+    [ "$checks" -eq 0 ] || [[ " $ending" == *" TerminateProcess "* ]] || status=1
+    if [ $status -ne 0 ] || [ "$early" -ne 0 ] || [ "$writes" -ne 1 ]; then
+        echo "FAILED: $name: the guard at $guard is seeded from $sources, read $early times" \
+            "before it is seeded, written $writes times (once: the seeding); a failed check" \
+            "calls ${ending:-nothing}"
+        return 1
+    fi
+    echo "$name: guard at $guard seeded at the entry point, checked by $checks functions"
+}
+
+# DllCharacteristics: DYNAMIC_BASE 0x40, NX_COMPAT 0x100, NO_SEH 0x400 and, for programs,
+# TERMINAL_SERVER_AWARE 0x8000; Characteristics: no RELOCS_STRIPPED (1).
+check_hardened() {
+    shopt -s nullglob
+    local files=("$exe" "$build"/payload/*.exe "$build"/payload/*.dll) status=0
+    for file in "${files[@]}"; do
+        local name=${file#"$build"/} wanted=$((0x540)) flags image relocations
+        [[ $file == *.exe ]] && wanted=$((0x8540))
+        read -r image flags relocations < <(i686-w64-mingw32-objdump -p "$file" |
+            awk '/^Characteristics/ { c = $2 } /^DllCharacteristics/ { d = $2 }
+                 /Base Relocation Directory/ { r = $4 } END { print c, d, r }')
+        if (((0x$flags & wanted) != wanted || (image & 1) || 0x${relocations:-0} == 0)); then
+            echo "FAILED: $name: DllCharacteristics 0x$flags (wanted 0x$(printf %x $wanted))," \
+                "Characteristics $image, relocation table of 0x${relocations:-0} bytes"
+            status=1
+        fi
+        check_guard "$file" || status=1
+    done
+    [ ${#files[@]} -eq 9 ] || { echo "FAILED: ${#files[@]} files, expected 9"; status=1; }
+    return $status
+}
+
 check_sizes() {
     local whole payload picture licence own status=0
     whole=$(stat -c %s "$exe") || return 1
@@ -91,5 +185,6 @@ check_sizes() {
 case $mode in
     i486) check_i486 ;;
     sizes) check_sizes ;;
-    *) echo "usage: $0 i486|sizes BUILD" >&2; exit 2 ;;
+    hardened) check_hardened ;;
+    *) echo "usage: $0 i486|sizes|hardened BUILD" >&2; exit 2 ;;
 esac

@@ -3,9 +3,11 @@
 // runs on.
 #include <windows.h>
 #include "program_name.h"
+#include "stack_guard.h"
 
-extern "C" void ProgramEntry()
+extern "C" UNGUARDED void ProgramEntry()
 {
+    SeedStackGuard();
     STARTUPINFOA startup;
     startup.cb = sizeof startup;
     GetStartupInfoA(&startup);

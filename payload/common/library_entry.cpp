@@ -2,11 +2,16 @@
 // keep no state to set up or tear down, and that prebuilt code is not fit for the i486
 // that Windows 98 runs on.
 #include <windows.h>
+#include "stack_guard.h"
 
-extern "C" BOOL WINAPI LibraryEntry(HINSTANCE library, DWORD reason, LPVOID)
+// Seeded once, as the library is loaded: its guarded functions run only after that, and
+// none of them is active when it is called again as the library is unloaded.
+extern "C" UNGUARDED BOOL WINAPI LibraryEntry(HINSTANCE library, DWORD reason, LPVOID)
 {
     // Nothing is kept per thread either: no calls as threads start and end.
-    if (reason == DLL_PROCESS_ATTACH)
+    if (reason == DLL_PROCESS_ATTACH) {
+        SeedStackGuard();
         DisableThreadLibraryCalls(library);
+    }
     return TRUE;
 }

@@ -358,7 +358,8 @@ static DWORD RunCommand(const std::string &command)
     return code;
 }
 
-// As a deployment tool installs: a bad switch changes nothing; /S with a folder of its own
+// As a deployment tool installs: a bad switch, or a log whose name another program has
+// made a link (tests/plant-temp-links.sh), changes nothing; /S with a folder of its own
 // shows nothing, installs everything there and logs each file; the quiet removal the entry
 // names (product_uninstall follows it further) takes it away again, but the user's file.
 SCENARIO(install_silently)
@@ -367,6 +368,14 @@ SCENARIO(install_silently)
     ok(code == ERROR_INVALID_PARAMETER && !FolderExists(INSTALL_DIR) &&
            !MachineKeyExists(WIN_UNINSTALL),
        "a bad switch: exit code 87 (got %lu), nothing installed", code);
+    std::string linked = "/S /LOG=\"" + TemporaryFolder() + "qm-setup.log\"";
+    code = SetupUnseen(linked.c_str());
+    ok(code == ERROR_INSTALL_LOG_FAILURE &&
+           FileContents(PLANTED_FOLDER "\\qm-setup.log") == "qm-setup.log\r\n" &&
+           !FolderExists(INSTALL_DIR) && !MachineKeyExists(WIN_UNINSTALL),
+       "a log through a planted link: exit code 1622 (got %lu), the file behind it unchanged, "
+       "nothing installed",
+       code);
     code = SetupUnseen("/S /LOG=\"" DEPLOY_LOG "\" /D=" DEPLOY_DIR);
     ok(code == 0, "exit code 0, got %lu", code);
     CheckInstalledFiles(DEPLOY_DIR);
