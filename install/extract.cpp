@@ -49,11 +49,10 @@ static char g_statusText[2 * MANIFEST_FIELD + 16];
 static char g_failureText[2 * ROW_PATH_CHARS + 64];
 
 // A reinstallation moves each file it replaces into a hidden folder of its own in the
-// installation folder, held on Windows NT while the copy runs, and gives them back if the
-// copy does not complete. A first installation has none.
+// installation folder, and gives them back if the copy does not complete; nobody but
+// administrators can change what lies there. A first installation has none.
 static BOOL g_reinstalling;
 static char g_undoFolder[ROW_PATH_CHARS];
-static HANDLE g_undoHandle;
 static char g_notPutBack[sizeof NOT_PUT_BACK + 4 * ROW_PATH_CHARS];
 
 // Told of each file a reinstallation gives back, and of each that an ended run left: all
@@ -74,12 +73,9 @@ void RecoverFolder(const char *folder)
     RecoverInstallation(folder, NoteUndo);
 }
 
-// The undo folder, no longer held, put back unless the copy is complete, and gone.
+// The undo folder put back unless the copy is complete, and gone.
 static void ReleaseUndoFolder(BOOL complete)
 {
-    if (g_undoHandle != INVALID_HANDLE_VALUE)
-        CloseHandle(g_undoHandle);
-    g_undoHandle = INVALID_HANDLE_VALUE;
     if (g_undoFolder[0])
         PutBack(g_installDir, g_undoFolder, complete, NoteUndo);
     g_undoFolder[0] = '\0';
@@ -115,12 +111,8 @@ void UndoCopy(BOOL cancelled)
 // so, should the run end half-way through, that the next one only finishes the job.
 void CommitCopy()
 {
-    if (!g_undoFolder[0])
-        return;
-    char mark[ROW_PATH_CHARS];
-    if (CopyText(mark, sizeof mark, g_undoFolder) && AppendText(mark, sizeof mark, "\\") &&
-        AppendText(mark, sizeof mark, UNDO_COMPLETE))
-        CloseHandle(CreateFileA(mark, GENERIC_WRITE, 0, NULL, CREATE_NEW, 0, NULL));
+    if (g_undoFolder[0])
+        MarkComplete(g_undoFolder);
     ReleaseUndoFolder(TRUE);
 }
 
@@ -195,18 +187,21 @@ static BOOL MakeNewFolder(char *path, const char *parent, const char *format)
     return FALSE;
 }
 
-// On Windows NT a folder the installer made is held open without delete sharing, so that
-// it cannot be swapped for a link while it is used; FALSE when what is there is not a
-// plain folder.
-static BOOL HoldFolder(const char *path, HANDLE *hold, DWORD flags)
+// On Windows NT the row's folder is held open without delete sharing, so it cannot be
+// swapped for a link while the row is expanded, and closing it removes it; FALSE when
+// what is there is not a plain folder.
+static BOOL HoldRowFolder()
 {
     if (!OnWindowsNT())
         return TRUE;
-    *hold = CreateFileA(path, DELETE | FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                        NULL, OPEN_EXISTING,
-                        FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT | flags, NULL);
+    g_row.folderHandle = CreateFileA(g_row.folder, DELETE | FILE_READ_ATTRIBUTES,
+                                     FILE_SHARE_READ | FILE_SHARE_WRITE, NULL, OPEN_EXISTING,
+                                     FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT |
+                                         FILE_FLAG_DELETE_ON_CLOSE,
+                                     NULL);
     BY_HANDLE_FILE_INFORMATION folder;
-    return *hold != INVALID_HANDLE_VALUE && GetFileInformationByHandle(*hold, &folder) &&
+    return g_row.folderHandle != INVALID_HANDLE_VALUE &&
+           GetFileInformationByHandle(g_row.folderHandle, &folder) &&
            (folder.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) ==
                FILE_ATTRIBUTE_DIRECTORY;
 }
@@ -220,7 +215,7 @@ static BOOL MakeUndoFolder()
     SetFileAttributesA(g_row.destination, FILE_ATTRIBUTE_HIDDEN);
     CopyText(g_undoFolder, sizeof g_undoFolder, g_row.destination);
     g_row.destination[0] = '\0';
-    return HoldFolder(g_undoFolder, &g_undoHandle, 0);
+    return TRUE;
 }
 
 // The row's folder in the temporary folder, held and removed on close on NT, and the
@@ -231,8 +226,7 @@ static BOOL MakeRowFolder(int row)
     BOOL named = CopyText(g_row.source, ROW_PATH_CHARS, g_row.folder) &&
                  AppendText(g_row.source, ROW_PATH_CHARS, "\\") &&
                  AppendText(g_row.source, ROW_PATH_CHARS, PayloadManifest.compressedName[row]);
-    return g_row.folderMade && named &&
-           HoldFolder(g_row.folder, &g_row.folderHandle, FILE_FLAG_DELETE_ON_CLOSE);
+    return g_row.folderMade && named && HoldRowFolder();
 }
 
 // The row's resource into a temporary file made new; a short write (a full disk) is a
@@ -397,12 +391,18 @@ BOOL ExpandRow(int row)
 
 // Windows will not let a running program's files be written: a reinstallation over a
 // running Quillmere would stop half-way, old files beside new ones. Asked, the user closes
-// it and tries again, or cancels; unattended, nothing is written.
+// it and tries again, or cancels; unattended, nothing is written. Any installed file there
+// makes it a reinstallation, which gives back what it replaces should the copy not
+// complete.
 static BOOL FilesFree()
 {
     char path[ROW_PATH_CHARS];
+    g_reinstalling = FALSE;
     for (int row = 0; row < MANIFEST_ROWS; ++row) {
         DestinationOf(row, path);
+        DWORD attributes = GetFileAttributesA(path);
+        g_reinstalling |= attributes != INVALID_FILE_ATTRIBUTES &&
+                          !(attributes & FILE_ATTRIBUTE_DIRECTORY);
         if (FileInUse(path)) {
             LogLine("In use: ", path);
             if (g_switches.level != UI_FULL) {
@@ -418,28 +418,13 @@ static BOOL FilesFree()
     return TRUE;
 }
 
-// Whether an installation is there to be given back should the copy not complete.
-static BOOL InstalledBefore()
-{
-    char path[ROW_PATH_CHARS];
-    for (int row = 0; row < MANIFEST_ROWS; ++row) {
-        DestinationOf(row, path);
-        DWORD attributes = GetFileAttributesA(path);
-        if (attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY))
-            return TRUE;
-    }
-    return FALSE;
-}
-
 BOOL BeginCopy()
 {
     RecoverFolder(g_installDir);
     if (!FilesFree())
         return FALSE;
     MakePayloadFolders();
-    g_reinstalling = InstalledBefore();
     g_undoFolder[0] = '\0';
-    g_undoHandle = INVALID_HANDLE_VALUE;
     return TRUE;
 }
 

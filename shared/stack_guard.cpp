@@ -11,11 +11,8 @@ void SeedStackGuard()
     LARGE_INTEGER counter;
     counter.QuadPart = 0; // where the system has no performance counter
     QueryPerformanceCounter(&counter);
-    FILETIME now;
-    GetSystemTimeAsFileTime(&now);
     __stack_chk_guard = (UINT_PTR)&counter ^ GetTickCount() ^ GetCurrentProcessId() << 16 ^
-                        GetCurrentThreadId() ^ counter.LowPart ^ counter.HighPart ^
-                        now.dwLowDateTime ^ now.dwHighDateTime;
+                        counter.LowPart ^ counter.HighPart;
 }
 
 // A guarded function found its frame overwritten: nothing in the process can be trusted

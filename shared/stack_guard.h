@@ -11,7 +11,8 @@
 #define UNGUARDED __attribute__((no_stack_protector))
 
 // Seeds the guard from what differs on every run: where the system put the stack, the
-// time, the process and thread, and the performance counter where there is one.
+// time since the system started, the process, and the performance counter where there is
+// one.
 UNGUARDED void SeedStackGuard();
 
 #endif

@@ -61,6 +61,12 @@ static BOOL Tell(UndoNote note, const char *done, const char *path, BOOL went)
 static char g_saved[UNDO_PATH_CHARS];
 static char g_installed[UNDO_PATH_CHARS];
 
+void MarkComplete(const char *undoFolder)
+{
+    if (Join(g_saved, undoFolder, UNDO_COMPLETE, ""))
+        CloseHandle(CreateFileA(g_saved, GENERIC_WRITE, 0, NULL, CREATE_NEW, 0, NULL));
+}
+
 int PutBack(const char *installDir, const char *undoFolder, BOOL complete, UndoNote note)
 {
     char *saved = g_saved, *installed = g_installed;

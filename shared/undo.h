@@ -31,6 +31,9 @@ BOOL RowFile(char *path, const char *installDir, int row, const char *prefix);
 // Where the undo folder keeps the row's file (suffix "") or its mark (ABSENT_SUFFIX).
 BOOL SavedFile(char *path, const char *undoFolder, int row, const char *suffix);
 
+// Marks the copy complete, so that, should the run end before what is set aside has gone,
+// the next one only removes it.
+void MarkComplete(const char *undoFolder);
 // Unless the copy was complete, each file the undo folder holds takes its place again and
 // each file that was not there before goes; then what is set aside goes, and the folder
 // with it. The number of files that could not be put back or removed.
