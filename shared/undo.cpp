@@ -101,7 +101,7 @@ int PutBack(const char *installDir, const char *undoFolder, BOOL complete, UndoN
     return left;
 }
 
-int RecoverInstallation(const char *installDir, UndoNote note)
+int RecoverInstallation(const char *installDir, UndoNote note, BOOL discard)
 {
     char path[UNDO_PATH_CHARS];
     int left = 0;
@@ -113,7 +113,7 @@ int RecoverInstallation(const char *installDir, UndoNote note)
         if ((found.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) ==
                 FILE_ATTRIBUTE_DIRECTORY &&
             Join(path, installDir, found.cFileName, ""))
-            left += PutBack(installDir, path, FALSE, note);
+            left += PutBack(installDir, path, discard, note);
     }
     if (search != INVALID_HANDLE_VALUE)
         FindClose(search);

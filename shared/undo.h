@@ -38,8 +38,9 @@ void MarkComplete(const char *undoFolder);
 // each file that was not there before goes; then what is set aside goes, and the folder
 // with it. The number of files that could not be put back or removed.
 int PutBack(const char *installDir, const char *undoFolder, BOOL complete, UndoNote note);
-// Every undo folder an ended run left in installDir put back, and the partly expanded
-// files removed; note may be NULL. The number of files that could not be put right.
-int RecoverInstallation(const char *installDir, UndoNote note);
+// Every undo folder an ended run left in installDir put back (or, when the installation is
+// to go anyway, only removed: discard), and the partly expanded files removed; note may be
+// NULL. The number of files that could not be put right.
+int RecoverInstallation(const char *installDir, UndoNote note, BOOL discard = FALSE);
 
 #endif

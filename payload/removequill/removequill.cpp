@@ -263,6 +263,8 @@ static int Continue(const Command *command)
     int exitCode;
     BOOL found = Find(&exitCode);
     if (found) {
+        // What could not be put back (the first process's own file, which runs) goes too.
+        RecoverInstallation(g_installation.programDir, NULL, TRUE);
         RemoveInstallation(&g_installation, &g_removal);
         exitCode = RemovalExitCode(&g_removal);
     }

@@ -801,10 +801,12 @@ SCENARIO(ended_half_way)
     CheckInstalledFiles();
     ok(FileContents(USERS_FILE) == "mine", "the user's file stays");
 
+    // Ended once the remover itself was replaced: the removal runs the new one, which cannot
+    // put the earlier one back over itself.
     MarkInstalled();
     if (!StartSetup("C:\\", "/passive"))
         return;
-    WaitForRow(6);
+    WaitForRow(REMOVER_ROW + 1);
     KillSetup();
     // The removal, silent, and its helper, which removes the remover's own file, to their end.
     std::string shown;
