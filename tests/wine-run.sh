@@ -44,7 +44,10 @@ cleanup() {
 trap cleanup EXIT
 trap 'exit 130' INT TERM
 
-cp -a --reflink=auto "$template" "$scratch/prefix"
+if ! cp -a --reflink=auto "$template" "$scratch/prefix"; then
+    echo "wine-run.sh: the prefix could not be copied; free space: $(df -h --output=avail "$scratch" | tail -1)" >&2
+    exit 1
+fi
 for command in "${prepare[@]}"; do
     "$command" "$scratch/prefix" || exit 1
 done
