@@ -35,7 +35,6 @@ struct Row {
     char fresh[ROW_PATH_CHARS]; // the expanded file until it is whole
     char destination[ROW_PATH_CHARS];
     BOOL folderMade;
-    BOOL freshMade;
     HANDLE folderHandle;
     HANDLE temporaryFile;
     INT lzSource; // the LZ library's handle over temporaryFile
@@ -291,7 +290,6 @@ static BOOL ExpandTemporaryFile(int row)
                                FILE_ATTRIBUTE_NORMAL, NULL);
     if (fresh == INVALID_HANDLE_VALUE)
         return FALSE;
-    g_row.freshMade = TRUE;
     g_row.lzSource = LZInit((INT)(INT_PTR)g_row.temporaryFile);
     g_row.expandedBytes = g_row.lzSource >= 0 ? LZCopy(g_row.lzSource, (INT)(INT_PTR)fresh) : -1;
     BOOL whole = g_row.expandedBytes >= 0 && FlushFileBuffers(fresh);
@@ -321,8 +319,8 @@ static void ReleaseRow(BOOL expanded)
         else
             CloseHandle(g_row.temporaryFile);
     }
-    if (g_row.freshMade && !expanded)
-        DeleteFileA(g_row.fresh);
+    if (!expanded && g_row.fresh[0])
+        DeleteFileA(g_row.fresh); // the installer's own name, never the installed file's
     for (int wait = 0; g_row.folderMade && wait < ROW_RELEASE_WAITS; ++wait) {
         if (fileMade && !OnWindowsNT())
             DeleteFileA(g_row.source);

@@ -200,27 +200,32 @@ static std::string EarlierContents(int row)
                : "file " + std::to_string(row) + " of an earlier installation";
 }
 
+static bool AsEarlier(int row)
+{
+    return FileContents(Installed(row).c_str()) == EarlierContents(row);
+}
+
 // An installation whose files differ from this build's, as an earlier one's would, and a
 // file of the user's own beside them.
-static void MarkInstalled(const char *installDir = INSTALL_DIR)
+static void MarkInstalled()
 {
     for (int row = 0; row < PAYLOAD_ROWS; ++row)
-        WriteWholeFile(Installed(row, installDir).c_str(), EarlierContents(row));
+        WriteWholeFile(Installed(row).c_str(), EarlierContents(row));
     WriteWholeFile(USERS_FILE, "mine");
 }
 
 // Every file as the earlier installation left it but row except, and nothing of the
 // installer's own beside them.
-static void CheckAsBefore(int except = -1, const char *installDir = INSTALL_DIR)
+static void CheckAsBefore(int except = -1)
 {
     int changed = 0;
     for (int row = 0; row < PAYLOAD_ROWS; ++row) {
-        if (row != except && FileContents(Installed(row, installDir).c_str()) != EarlierContents(row)) {
+        if (row != except && !AsEarlier(row)) {
             ++changed;
-            printf("changed: %s\n", Installed(row, installDir).c_str());
+            printf("changed: %s\n", Installed(row).c_str());
         }
     }
-    std::string left = InstallerFilesLeft(installDir);
+    std::string left = InstallerFilesLeft();
     ok(changed == 0 && left.empty() && FileContents(USERS_FILE) == "mine",
        "every file as it was (%d changed), the user's own kept, nothing left beside them: %s",
        changed, left.c_str());
@@ -766,11 +771,9 @@ SCENARIO(reinstall_fails)
 static bool NoHalfFile()
 {
     int others = 0;
-    for (int row = 0; row < PAYLOAD_ROWS; ++row) {
-        std::string installed = Installed(row);
-        others += FileContents(installed.c_str()) != EarlierContents(row) &&
-                  !SameFileContents(installed.c_str(), (g_extraArgument + g_rows[row].destination).c_str());
-    }
+    for (int row = 0; row < PAYLOAD_ROWS; ++row)
+        others += !AsEarlier(row) && !SameFileContents(Installed(row).c_str(),
+                                                       (g_extraArgument + g_rows[row].destination).c_str());
     return others <= 1;
 }
 
@@ -815,7 +818,7 @@ SCENARIO(ended_half_way)
     DWORD code = WaitSetupExit(0);
     std::string names;
     for (const std::string &name : FolderEntries(INSTALL_DIR "\\*"))
-        names += name == "." || name == ".." ? "" : name + ";";
+        names += name + ";";
     ok(code == 0 && names == "my notes.txt;",
        "the removal after such an end: exit code 0 (got %lu), only the user's file left: %s",
        code, names.c_str());

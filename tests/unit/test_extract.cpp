@@ -5,6 +5,7 @@
 // names are answered ERROR_ACCESS_DENIED (one of them exists), and a scanner holds one
 // row's file until the engine waits. MoveFileA is, so that one file cannot be put back.
 #include "../check.h"
+#include "files.h"
 #include "../../install/install.h"
 #include "../../shell/shell.h"
 #include "../../pages/pages.h"
@@ -153,38 +154,9 @@ static int TryWriting(const char *path)
     return GetLastError() == ERROR_SHARING_VIOLATION ? REFUSED : MISSING;
 }
 
-// What a file holds, "-" when there is none.
-static std::string Holds(const std::string &path)
-{
-    std::string text;
-    char buffer[4096];
-    DWORD got = 0;
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING,
-                              0, NULL);
-    if (file == INVALID_HANDLE_VALUE)
-        return "-";
-    while (ReadFile(file, buffer, sizeof buffer, &got, NULL) && got > 0)
-        text.append(buffer, got);
-    CloseHandle(file);
-    return text;
-}
-
 static bool SameFile(const std::string &a, const std::string &b)
 {
-    return Holds(a) != "-" && Holds(a) == Holds(b);
-}
-
-// A file holding text; none for NULL.
-static void Put(const std::string &path, const char *text)
-{
-    DeleteFileA(path.c_str());
-    HANDLE file = text ? CreateFileA(path.c_str(), GENERIC_WRITE, 0, NULL, CREATE_NEW, 0, NULL)
-                       : INVALID_HANDLE_VALUE;
-    DWORD written;
-    if (file != INVALID_HANDLE_VALUE) {
-        WriteFile(file, text, lstrlenA(text), &written, NULL);
-        CloseHandle(file);
-    }
+    return FileText(a) != "-" && FileText(a) == FileText(b);
 }
 
 // All fourteen rows, from setup.exe's own resources into a folder of the test's.
@@ -253,7 +225,7 @@ static int RowsAsBefore()
 {
     int same = 0;
     for (int row = 0; row < MANIFEST_ROWS; ++row)
-        same += Holds(Installed(row)) == "old " + std::to_string(row);
+        same += FileText(Installed(row)) == "old " + std::to_string(row);
     return same;
 }
 
@@ -274,16 +246,15 @@ static int LeftOver()
     return left;
 }
 
-// Rows from the first up to the one that fails; whether exactly that one failed.
-static bool FailsAt(int failing)
+// Rows from the first up to the one that fails; that row, MANIFEST_ROWS when none does,
+// -1 when the copy cannot begin.
+static int FailingRow()
 {
     if (!BeginCopy())
-        return false;
-    for (g_copyRow = 0; g_copyRow < MANIFEST_ROWS; ++g_copyRow) {
-        if (!ExpandRow(g_copyRow))
-            return g_copyRow == failing;
-    }
-    return false;
+        return -1;
+    for (g_copyRow = 0; g_copyRow < MANIFEST_ROWS && ExpandRow(g_copyRow); ++g_copyRow)
+        ;
+    return g_copyRow;
 }
 
 // Over an installation, unattended: a row whose name a folder holds (the user's things in
@@ -295,32 +266,32 @@ static void TestReinstallation(const std::string &payload)
     g_watchRows = false;
     g_switches.level = UI_SILENT;
     for (int row = 0; row < MANIFEST_ROWS; ++row)
-        Put(Installed(row), ("old " + std::to_string(row)).c_str());
+        PutText(Installed(row), ("old " + std::to_string(row)).c_str());
     std::string help = Installed(7);
     DeleteFileA(help.c_str());
     CreateDirectoryA(help.c_str(), NULL);
-    Put(help + "\\mine.txt", "mine");
-    bool failed = FailsAt(7);
+    PutText(help + "\\mine.txt", "mine");
+    bool failed = FailingRow() == 7;
     int left = LeftOver(); // the undo folder alone
     UndoCopy(FALSE);
     ok(failed && left == 1 && RowsAsBefore() == MANIFEST_ROWS - 1 &&
-           Holds(help + "\\mine.txt") == "mine" && LeftOver() == 0,
+           FileText(help + "\\mine.txt") == "mine" && LeftOver() == 0,
        "a folder at row 7's name: it fails, %d of the installer's own beside the rows (its "
        "undo folder), %d of 13 as they were after the undo, %d left",
        left, RowsAsBefore(), LeftOver());
     DeleteFileA((help + "\\mine.txt").c_str());
     RemoveDirectoryA(help.c_str());
-    Put(help, "old 7");
+    PutText(help, "old 7");
 
     g_shortWriteRow = 11;
-    failed = FailsAt(11);
+    failed = FailingRow() == 11;
     UndoCopy(FALSE);
     ok(failed && RowsAsBefore() == MANIFEST_ROWS && LeftOver() == 0,
        "a short write at row 11: it fails, %d of 14 as they were, %d left", RowsAsBefore(),
        LeftOver());
     g_shortWriteRow = -1;
 
-    ok(!FailsAt(-1), "the reinstallation expands every row");
+    ok(FailingRow() == MANIFEST_ROWS, "the reinstallation expands every row");
     CommitCopy();
     int wrong = 0;
     for (int row = 0; row < MANIFEST_ROWS; ++row)
@@ -374,25 +345,25 @@ static void TestRecovery()
         {"complete", "new", "old", false, true, "new"},
         {"complete, added", "new", NULL, true, true, "new"},
     };
-    Put(USERS_FILE, "mine");
+    PutText(USERS_FILE, "mine");
     for (const RecoveryCase &c : cases) {
         CreateDirectoryA(UNDO, NULL);
-        Put(Installed(STATE_ROW), c.installed);
-        Put(Saved(STATE_ROW), c.saved);
-        Put(Saved(STATE_ROW, ABSENT_SUFFIX), c.absent ? "" : NULL);
-        Put(UNDO "\\" UNDO_COMPLETE, c.complete ? "" : NULL);
-        Put(Installed(STATE_ROW, FRESH_PREFIX), "part");
-        Put(Installed(MANIFEST_ROWS - 1, FRESH_PREFIX), "part");
+        PutText(Installed(STATE_ROW), c.installed);
+        PutText(Saved(STATE_ROW), c.saved);
+        PutText(Saved(STATE_ROW, ABSENT_SUFFIX), c.absent ? "" : NULL);
+        PutText(UNDO "\\" UNDO_COMPLETE, c.complete ? "" : NULL);
+        PutText(Installed(STATE_ROW, FRESH_PREFIX), "part");
+        PutText(Installed(MANIFEST_ROWS - 1, FRESH_PREFIX), "part");
         g_notes.clear();
         int left = RecoverInstallation(INSTALL_TO, Note);
-        std::string first = Holds(Installed(STATE_ROW));
+        std::string first = FileText(Installed(STATE_ROW));
         int leftOver = LeftOver();
         int again = RecoverInstallation(INSTALL_TO, Note);
         ok(left == 0 && again == 0 && first == c.expected &&
-               Holds(Installed(STATE_ROW)) == c.expected && leftOver == 0 &&
-               Holds(USERS_FILE) == "mine",
+               FileText(Installed(STATE_ROW)) == c.expected && leftOver == 0 &&
+               FileText(USERS_FILE) == "mine",
            "%s: expected \"%s\", got \"%s\" then \"%s\", %d and %d failed, %d left; notes:\n%s",
-           c.state, c.expected, first.c_str(), Holds(Installed(STATE_ROW)).c_str(), left, again,
+           c.state, c.expected, first.c_str(), FileText(Installed(STATE_ROW)).c_str(), left, again,
            leftOver, g_notes.c_str());
     }
 }
@@ -402,22 +373,22 @@ static void TestRecovery()
 static void TestRefusedRename()
 {
     CreateDirectoryA(UNDO, NULL);
-    Put(UNDO "\\other.txt", "someone else's");
+    PutText(UNDO "\\other.txt", "someone else's");
     for (int row = 2; row <= 4; ++row) {
-        Put(Installed(row), "new");
-        Put(Saved(row), "old");
+        PutText(Installed(row), "new");
+        PutText(Saved(row), "old");
     }
     g_refusedMove = Installed(3);
     g_notes.clear();
     int left = PutBack(INSTALL_TO, UNDO, FALSE, Note);
-    ok(left == 1 && Holds(Installed(2)) == "old" && Holds(Installed(4)) == "old" &&
-           Holds(Saved(3)) == "old" && g_notes.find("failed " + Installed(3)) != std::string::npos &&
+    ok(left == 1 && FileText(Installed(2)) == "old" && FileText(Installed(4)) == "old" &&
+           FileText(Saved(3)) == "old" && g_notes.find("failed " + Installed(3)) != std::string::npos &&
            g_notes.find("Left " UNDO) != std::string::npos,
        "one file refused: 1 left (got %d), the others put back, it named; notes:\n%s", left,
        g_notes.c_str());
     g_refusedMove.clear();
     left = RecoverInstallation(INSTALL_TO, Note);
-    ok(left == 0 && Holds(Installed(3)) == "old" && Holds(UNDO "\\other.txt") == "someone else's",
+    ok(left == 0 && FileText(Installed(3)) == "old" && FileText(UNDO "\\other.txt") == "someone else's",
        "a later run puts it back (%d left) and leaves what is not its own", left);
 }
 

@@ -6,6 +6,7 @@
 // the next restart, or refuses it, and DeleteFileA refuses a library as Windows refuses a
 // library in use.
 #include "../check.h"
+#include "files.h"
 #include "../../shared/manifest.h"
 #include "../../payload/removequill/removal.h"
 #include <string>
@@ -90,9 +91,7 @@ static BOOL WINAPI AnswerDeleteFileA(LPCSTR path)
 
 static void MakeFile(const std::string &path)
 {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);
-    ok(file != INVALID_HANDLE_VALUE, "made %s", path.c_str());
-    CloseHandle(file);
+    ok(PutText(path, ""), "made %s", path.c_str());
 }
 
 static bool Exists(const std::string &path)
@@ -458,21 +457,12 @@ static void TestWininit()
     ok(line.find(' ') == std::string::npos, "a short name: %s", line.c_str());
     g_windows9x = true;
     for (const WininitCase &c : cases) {
-        DeleteFileA(ini.c_str());
-        if (c.before) {
-            HANDLE out = CreateFileA(ini.c_str(), GENERIC_WRITE, 0, NULL, CREATE_NEW, 0, NULL);
-            DWORD written;
-            WriteFile(out, c.before, lstrlenA(c.before), &written, NULL);
-            CloseHandle(out);
-        }
+        PutText(ini, c.before);
         BOOL marked = RemoveAtRestart(file.c_str());
         std::string expected;
         for (const char *a = c.after ? c.after : c.before; *a; ++a)
             expected += *a == '%' ? line : std::string(1, *a);
-        FileBytes after = {NULL, 0};
-        ReadWholeFile(ini.c_str(), &after);
-        std::string text((const char *)after.data, after.size);
-        FreeFileBytes(&after);
+        std::string text = FileText(ini);
         ok(marked == (c.after != NULL) && text == expected && g_marked.empty(),
            "%s: marked %d, WININIT.INI:\n%s\nexpected:\n%s", c.what, marked, text.c_str(),
            expected.c_str());

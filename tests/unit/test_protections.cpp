@@ -5,6 +5,7 @@
 // Wine a Unix link's names its target, but Windows programs cannot make one) and for a
 // folder's permissions (Wine keeps none).
 #include "../check.h"
+#include "files.h"
 #include "../../install/install.h"
 #include "../../shell/shell.h"
 #include "../../shared/sharing.h"
@@ -130,28 +131,6 @@ static FARPROC WINAPI AnswerGetProcAddress(HMODULE module, LPCSTR name)
     return g_realGetProcAddress(module, name);
 }
 
-// Read as a reader of the log opens it, while setup.exe writes it.
-static std::string Contents(const std::string &path)
-{
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL,
-                              OPEN_EXISTING, 0, NULL);
-    char text[4096];
-    DWORD read = 0;
-    if (file == INVALID_HANDLE_VALUE)
-        return "(missing)";
-    ReadFile(file, text, sizeof text, &read, NULL);
-    CloseHandle(file);
-    return std::string(text, read);
-}
-
-static void Write(const char *path, const char *text)
-{
-    HANDLE file = CreateFileA(path, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);
-    DWORD written;
-    WriteFile(file, text, lstrlenA(text), &written, NULL);
-    CloseHandle(file);
-}
-
 // The machine's name from Windows 2000 on; held by another run, or existing but not to be
 // opened, it keeps this one from running.
 static void TestOneAtATime()
@@ -185,9 +164,9 @@ static void TestLog()
     CreateDirectoryA(LOGS, NULL);
     CreateDirectoryA(LOGS "\\sub", NULL);
     SetCurrentDirectoryA(LOGS);
-    Write(LOGS "\\a long name.log", "old");
-    Write(LOGS "\\victim.log", "victim");
-    Write(LOGS "\\linked.log", "linked");
+    PutText(LOGS "\\a long name.log", "old");
+    PutText(LOGS "\\victim.log", "victim");
+    PutText(LOGS "\\linked.log", "linked");
     CreateHardLinkA(LOGS "\\second.log", LOGS "\\victim.log", NULL);
     char shortName[MAX_PATH] = "";
     GetShortPathNameA(LOGS "\\a long name.log", shortName, MAX_PATH);
@@ -200,16 +179,16 @@ static void TestLog()
         {shortName, LOGS "\\a long name.log", NULL, ""},
         {LOGS "\\second.log", LOGS "\\victim.log", NULL, "victim"},
         {LOGS "\\linked.log", LOGS "\\linked.log", "\\\\?\\C:\\Windows\\win.ini", "linked"},
-        {LOGS "\\sub\\made.log", LOGS "\\sub\\made.log", "\\\\?\\C:\\x\\made.log", "(missing)"},
+        {LOGS "\\sub\\made.log", LOGS "\\sub\\made.log", "\\\\?\\C:\\x\\made.log", "-"},
     };
     for (const auto &c : cases) {
         g_finalPath = c.finalPath;
         bool wanted = c.left[0] == '\0', opened = OpenLog(c.name.c_str());
         DWORD error = GetLastError();
         ok(opened == wanted && (opened || error == ERROR_ACCESS_DENIED) &&
-               Contents(c.file) == c.left,
+               FileText(c.file) == c.left,
            "log \"%s\", final path %s: opened %d (error %lu), holds \"%s\"", c.name.c_str(),
-           c.finalPath ? c.finalPath : "the system's", opened, error, Contents(c.file).c_str());
+           c.finalPath ? c.finalPath : "the system's", opened, error, FileText(c.file).c_str());
     }
     g_finalPath = NULL;
 }
@@ -256,7 +235,7 @@ static void TestFolder()
            c.permissions, usable, g_setCalls);
     }
     g_version = 0;
-    std::string log = Contents(LOGS "\\protect.log");
+    std::string log = FileText(LOGS "\\protect.log");
     ok(log.find(APPS "\\open") != std::string::npos, "the log names the folder:\n%s", log.c_str());
 }
 
